@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Velorin needs when they are missing, then
+# configures and builds into build/. Used by run.sh and test.sh.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev
+  libfluidsynth-dev librtmidi-dev
+  fluid-soundfont-gm timgm6mb-soundfont
+  fonts-liberation fonts-dejavu-core fonts-comic-neue
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+)
+if [ "${VELORIN_SETUP_EXTRA:-}" != "" ]; then
+  # shellcheck disable=SC2206
+  packages+=(${VELORIN_SETUP_EXTRA})
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_type="${VELORIN_BUILD_TYPE:-RelWithDebInfo}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
+cmake --build build -j"$(nproc)"

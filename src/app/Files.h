@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The file operations Velorin needs, on UTF-8 paths.
+class Files {
+public:
+    virtual ~Files() = default;
+
+    // The whole content of an ordinary file; nothing when it cannot be read.
+    virtual std::optional<std::string> read(const std::string& path) const = 0;
+
+    // True when path names an existing ordinary file.
+    virtual bool fileExists(const std::string& path) const = 0;
+
+    // Replaces the file with bytes in one step: a reader sees the old or the
+    // new content, never a part. False when it could not be written.
+    virtual bool writeAtomically(const std::string& path, std::string_view bytes) = 0;
+};

@@ -1,0 +1,230 @@
+#include "app/Form1.h"
+
+#include "app/Files.h"
+#include "app/NumberText.h"
+#include "app/QtColour.h"
+#include "app/SettingsStore.h"
+#include "dialogs/SettingsFile.h"
+#include "midi/InstrumentNames.h"
+#include "midi/KeyboardLayout.h"
+#include "midi/MidiOut.h"
+#include "midi/PianoKey.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTime>
+
+namespace {
+// Timers designed with 1 ms run at 10 ms, the shortest period the original
+// platform delivered, so that they cost nothing while idle.
+constexpr int fastTimerMs = 10;
+
+void setTextColour(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    w->setPalette(p);
+}
+}  // namespace
+
+Form1::Form1(Form1Services services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)), ui_(this), midi_(services_.midi)
+{
+    timer1_.setInterval(fastTimerMs);
+    timer3_.setInterval(2000);
+    timer4_.setInterval(1000);
+    timer5_.setInterval(100);
+    timeX_.setInterval(fastTimerMs);
+    time2X_.setInterval(fastTimerMs);
+
+    connect(&timer3_, &QTimer::timeout, this, [this] {
+        setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
+        timer3_.stop();
+    });
+    connect(&timer4_, &QTimer::timeout, this, &Form1::updateClock);
+    connect(ui_.HScrollPatch, &QScrollBar::valueChanged, this, &Form1::patchChanged);
+    connect(ui_.mnuFileexit, &QAction::triggered, this, &QWidget::close);
+
+    ui_.HScrollPatch->installEventFilter(this);
+    ui_.Label2->installEventFilter(this);
+    ui_.client->installEventFilter(this);
+
+    services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
+
+    timer1_.start();
+    timer4_.start();
+}
+
+Form1::~Form1()
+{
+    services_.midi.setLateFailureHandler({});
+}
+
+int Form1::patch() const
+{
+    return ui_.HScrollPatch->value();
+}
+
+void Form1::startUp()
+{
+    updateClock();
+    restoreLastPatch();
+    ui_.Frame1->setPalette(ui_.client->palette());
+    ui_.midiconv->setEnabled(services_.files.fileExists(services_.paths.converterProgram()));
+    OpenMidiDevice(0);
+    applyKeyboardSettings();
+    ReadPatch();
+}
+
+void Form1::restoreLastPatch()
+{
+    // Only a number in 0..127 selects a patch; anything else leaves the bar at 0.
+    const auto stored = NumberText::strictNumber(services_.settings.value("instru", "instru"));
+    const auto value = stored ? NumberText::toInt32(*stored) : std::nullopt;
+    if (value && *value >= 0 && *value <= 127)
+        ui_.HScrollPatch->setValue(*value);
+}
+
+void Form1::applyKeyboardSettings()
+{
+    midi_.midiChannel = 0;
+    baseNote = 59;
+    midi_.noteVelocity = 127;
+    const std::string file = services_.paths.keyboardSettingsFile();
+    const auto text = services_.files.fileExists(file) ? services_.files.read(file) : std::nullopt;
+    const auto s = SettingsFile::keyboardSettings(text);
+    midi_.midiChannel = s.midiChannel;
+    baseNote = s.baseNote;
+    times = s.times;
+    ui_.tdelay->setRange(s.delayMin, std::max(s.delayMin, s.delayMax));
+    // A default outside the bar's range does not move the bar; tempo takes it anyway.
+    if (s.delayValue >= s.delayMin && s.delayValue <= s.delayMax)
+        ui_.tdelay->setValue(s.delayValue);
+    tempo = s.tempo;
+}
+
+bool Form1::OpenMidiDevice(std::int16_t n)
+{
+    const bool ok = midi_.OpenMidiDevice(n);
+    if (!ok)
+        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
+    return ok;
+}
+
+std::optional<std::string> Form1::instrumentNamesText() const
+{
+    return services_.files.read(services_.paths.instrumentNamesFile(services_.files));
+}
+
+void Form1::ReadPatch()
+{
+    const auto names = instrumentNamesText();
+    ui_.instru->setText(QString::fromStdString(InstrumentNames::name(names, patch())));
+    midi_.sendProgramChange(patch());
+}
+
+void Form1::highlightInstrument()
+{
+    timer3_.start();
+    setTextColour(ui_.instru, qColour(rgb(192, 64, 0)));
+}
+
+void Form1::patchChanged()
+{
+    highlightInstrument();
+    ReadPatch();
+    timer3_.stop();
+    timer3_.start();
+}
+
+void Form1::NoteOn(int i)
+{
+    if (i == -1)
+        return;
+    if (i < 0 || i >= KeyMap::keyCount) {
+        // No on-screen key: only a note that came over the network sounds.
+        if (isConnected())
+            midi_.sendNoteOn(baseNote + i);
+        return;
+    }
+    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
+    if (!isConnected() && k->shownPressed())
+        return;
+    k->setShownPressed(true);
+    k->setTextColour(qColour(KeyboardLayout::pressedText()));
+    if (KeyboardLayout::isWhite(i))
+        k->setBackground(qColour(KeyboardLayout::pressedWhiteBackground()));
+    k->setFocus();
+    midi_.sendNoteOn(baseNote + i);
+}
+
+void Form1::NoteOff(int i)
+{
+    if (i == -1)
+        return;
+    if (i >= 0 && i < KeyMap::keyCount) {
+        PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
+        k->setShownPressed(false);
+        k->setTextColour(qColour(KeyboardLayout::releasedText()));
+        if (KeyboardLayout::isWhite(i))
+            k->setBackground(qColour(KeyboardLayout::releasedWhiteBackground()));
+    }
+    midi_.sendNoteOff(baseNote + i, patch());
+}
+
+void Form1::fillInstrumentLists()
+{
+    // Filled afresh each time, so that the lists hold every name once.
+    const auto names = instrumentNamesText();
+    for (int k = 0; k < InstrumentNames::listCount; ++k)
+        ui_.loadnam[static_cast<std::size_t>(k)]->setPlainText(
+            QString::fromStdString(InstrumentNames::listText(names, k)));
+}
+
+void Form1::updateClock()
+{
+    ui_.Label5->setText(QStringLiteral("  ") + QTime::currentTime().toString(QStringLiteral("HH:mm")));
+}
+
+bool Form1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        fillInstrumentLists();
+    return QMainWindow::event(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == ui_.Label2) {
+            setTextColour(ui_.Label2, qColour(rgb(128, 0, 0)));
+            // Taken here: passed on, it would reach the window below and undo the colour.
+            return true;
+        }
+        if (watched == ui_.client)
+            setTextColour(ui_.Label2, qColour(rgb(64, 0, 64)));
+    } else if (event->type() == QEvent::FocusIn && watched == ui_.HScrollPatch) {
+        highlightInstrument();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    unload();
+    event->accept();
+}
+
+void Form1::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    services_.settings.setValue("instru", "instru", std::to_string(patch()));
+    midi_.close();
+    emit unloaded();
+}

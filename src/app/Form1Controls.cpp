@@ -1,0 +1,202 @@
+#include "app/Form1Controls.h"
+
+#include "app/QtColour.h"
+#include "app/Twips.h"
+#include "midi/KeyboardLayout.h"
+#include "midi/PianoKey.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int clientWidth = 11760;
+constexpr int clientHeight = 2820;
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QFont designFont(const char* family, double points, bool bold = false)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void setTextColour(QWidget* w, std::int32_t colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, qColour(colour));
+    p.setColor(QPalette::Text, qColour(colour));
+    w->setPalette(p);
+}
+
+void setBackground(QWidget* w, std::int32_t colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, qColour(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QLabel* label(QWidget* parent, const char* text, int left, int top, int width, int height, const QFont& font)
+{
+    auto* l = new QLabel(QString::fromLatin1(text), parent);
+    place(l, left, top, width, height);
+    l->setFont(font);
+    return l;
+}
+
+QAction* item(QMenu* menu, const char* name, const char* caption, QKeySequence shortcut = {}, bool enabled = true)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(shortcut);
+    a->setEnabled(enabled);
+    return a;
+}
+
+}  // namespace
+
+Form1Controls::Form1Controls(QMainWindow* window)
+{
+    window->setWindowTitle(QStringLiteral("Velorin Piano - 127 Tones"));
+    window->setFont(designFont("Trebuchet MS", 8.25));
+
+    client = new QWidget(window);
+    client->setObjectName(QStringLiteral("Form1"));
+    client->setFixedSize(px(clientWidth), px(clientHeight));
+    setBackground(client, rgb(255, 249, 252));
+    client->setMouseTracking(true);
+    window->setCentralWidget(client);
+
+    // Created bottom first: the band, the white keys, then the black keys above them.
+    Shape1 = new QFrame(client);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    place(Shape1, -240, -240, 12120, 1815);
+    setBackground(Shape1, rgb(253, 219, 238));
+    // A drawn shape, not a control: the mouse passes through to the window.
+    Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    const QFont keyFont = designFont("MS Sans Serif", 8.25);
+    for (bool white : {true, false}) {
+        for (int i = 0; i < KeyMap::keyCount; ++i) {
+            if (KeyboardLayout::isWhite(i) != white)
+                continue;
+            auto* k = new PianoKey(i, client);
+            k->setObjectName(QStringLiteral("key(%1)").arg(i));
+            const auto r = KeyboardLayout::keyRect(i);
+            place(k, r.left, r.top, r.width, r.height);
+            k->setFont(keyFont);
+            k->setText(QString::fromStdString(KeyboardLayout::caption(i)));
+            k->setToolTip(QString::fromStdString(KeyboardLayout::tooltip(i)));
+            k->setBackground(qColour(KeyboardLayout::designBackground(i)));
+            k->setTextColour(qColour(KeyboardLayout::designText(i)));
+            key[static_cast<std::size_t>(i)] = k;
+        }
+    }
+
+    HScrollPatch = new QScrollBar(Qt::Horizontal, client);
+    HScrollPatch->setObjectName(QStringLiteral("HScrollPatch"));
+    HScrollPatch->setRange(0, 127);
+    place(HScrollPatch, 0, 2415, 11800, 165);
+
+    const QFont arial = designFont("Arial", 8.25);
+    instru = label(client, "", 9360, 1800, 2175, 255, arial);
+    instru->setObjectName(QStringLiteral("instru"));
+
+    tdelay = new QScrollBar(Qt::Vertical, client);
+    tdelay->setObjectName(QStringLiteral("tdelay"));
+    tdelay->setRange(0, 0);
+    place(tdelay, 11640, 1560, 135, 855);
+
+    Frame1 = new QFrame(client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1, 0, 1680, 1695, 735);
+    setBackground(Frame1, rgb(255, 249, 252));
+    const QFont comic = designFont("Comic Sans MS", 11.25, true);
+    lblTitle = label(Frame1, "Velorin", 120, 360, 1365, 360, comic);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    setTextColour(lblTitle, rgb(128, 0, 128));
+    lblTitle->setToolTip(QStringLiteral("Delete music data"));
+    Label4 = label(Frame1, "Click", 120, 120, 615, 375, comic);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    setTextColour(Label4, rgb(255, 0, 0));
+    Label4->setToolTip(QStringLiteral("Click here to replay music"));
+
+    Label1 = label(client, "Send:", 2160, 2040, 615, 255, arial);
+    Label1->setObjectName(QStringLiteral("Label1"));
+
+    txtRx = new QPlainTextEdit(client);
+    txtRx->setObjectName(QStringLiteral("txtRx"));
+    place(txtRx, 2160, 1560, 7215, 495);
+    txtRx->setFont(arial);
+    setTextColour(txtRx, rgb(128, 128, 128));
+
+    txtSend = new QLineEdit(client);
+    txtSend->setObjectName(QStringLiteral("txtSend"));
+    place(txtSend, 2880, 2040, 6255, 345);
+    txtSend->setFont(arial);
+    setTextColour(txtSend, rgb(64, 0, 0));
+
+    Command1 = new QPushButton(QStringLiteral("Command1"), client);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    place(Command1, 0, 2830, 135, 240);
+
+    Label2 = label(client, "Made by Darvel.", 10080, 2040, 1455, 255, designFont("Trebuchet MS", 9, true));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    setTextColour(Label2, rgb(64, 0, 64));
+    Label2->setMouseTracking(true);
+
+    Label3 = label(client, "Velorin    ", 0, 2588, 11775, 420, arial);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    Label5 = label(client, "", 0, 2588, 1335, 255, window->font());
+    Label5->setObjectName(QStringLiteral("Label5"));
+
+    const int lefts[6] = {3, 2040, 3840, 6120, 7920, 9840};
+    for (int k = 0; k < 6; ++k) {
+        auto* box = new QPlainTextEdit(client);
+        box->setObjectName(QStringLiteral("loadnam(%1)").arg(k));
+        place(box, lefts[k], 3120, k == 1 ? 2175 : 1935, 5055);
+        setTextColour(box, rgb(64, 64, 0));
+        loadnam[static_cast<std::size_t>(k)] = box;
+    }
+
+    QMenuBar* bar = window->menuBar();
+    mnufile = bar->addMenu(QStringLiteral("&File"));
+    mnufile->setObjectName(QStringLiteral("mnufile"));
+    mnuFileSav = item(mnufile, "mnuFileSav", "&Save", Qt::Key_F1);
+    mnufileload = item(mnufile, "mnufileload", "&Load", Qt::Key_F2);
+    // Enabled from the start: nothing else would ever enable them.
+    mnufileConnect = item(mnufile, "mnufileConnect", "&Connect", Qt::Key_F3);
+    mnuserv = item(mnufile, "mnuserv", "&Start server", Qt::Key_F4);
+    mnufileclear = item(mnufile, "mnufileclear", "Clear playlist", Qt::Key_F5);
+    midiconv = item(mnufile, "midiconv", "&Create MIDI", Qt::Key_F6, false);
+    mnuFileexit = item(mnufile, "mnuFileexit", "&Exit", Qt::Key_F7);
+
+    mnuextr = bar->addMenu(QStringLiteral("&Extra"));
+    mnuextr->setObjectName(QStringLiteral("mnuextr"));
+    mnuRecord = item(mnuextr, "mnuRecord", "&Record", Qt::Key_F8);
+    mnuRecord->setCheckable(true);
+    mnuReplaymid = item(mnuextr, "mnuReplaymid", "&Replay", Qt::Key_F12);
+    mnuSet = item(mnuextr, "mnuSet", "Settings");
+    mnuinstrx = item(mnuextr, "mnuinstrx", "Instrument", Qt::Key_F9);
+    mnucolr = item(mnuextr, "mnucolr", "Color");
+
+    mnuhlp = bar->addMenu(QStringLiteral("&Help"));
+    mnuhlp->setObjectName(QStringLiteral("mnuhlp"));
+    mnurdme = item(mnuhlp, "mnurdme", "&Guide");
+    mnuAbout = item(mnuhlp, "mnuAbout", "&About");
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "midi/KeyMap.h"
+
+#include <array>
+
+class PianoKey;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+
+// The controls of the main window at their design places and looks.
+struct Form1Controls {
+    explicit Form1Controls(QMainWindow* window);
+
+    QWidget* client;  // the client area, 784 x 188 pixels
+    QFrame* Shape1;
+    std::array<PianoKey*, KeyMap::keyCount> key{};
+    QScrollBar* HScrollPatch;
+    QLabel* instru;
+    QScrollBar* tdelay;
+    QFrame* Frame1;
+    QLabel* lblTitle;
+    QLabel* Label4;
+    QLabel* Label1;
+    QLineEdit* txtSend;
+    QPlainTextEdit* txtRx;
+    QPushButton* Command1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label5;
+    std::array<QPlainTextEdit*, 6> loadnam{};
+
+    QMenu* mnufile;
+    QAction* mnuFileSav;
+    QAction* mnufileload;
+    QAction* mnufileConnect;
+    QAction* mnuserv;
+    QAction* mnufileclear;
+    QAction* midiconv;
+    QAction* mnuFileexit;
+    QMenu* mnuextr;
+    QAction* mnuRecord;
+    QAction* mnuReplaymid;
+    QAction* mnuSet;
+    QAction* mnuinstrx;
+    QAction* mnucolr;
+    QMenu* mnuhlp;
+    QAction* mnurdme;
+    QAction* mnuAbout;
+};

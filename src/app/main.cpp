@@ -1,0 +1,30 @@
+#include "app/DesignFonts.h"
+#include "app/Form1.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/Paths.h"
+#include "platform/QtFiles.h"
+#include "platform/SingleInstance.h"
+#include "platform/SystemMidiOut.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velorin"));
+
+    SingleInstance instance(Paths::instanceLockFile());
+    if (!instance.acquire())
+        return 0;
+
+    installDesignFontSubstitutes();
+    IniSettingsStore settings(Paths::settingsStoreFile());
+    QtFiles files;
+    SystemMidiOut midi(settings);
+
+    Form1 window(Form1Services{midi, settings, files, Paths::fromEnvironment()});
+    QObject::connect(&window, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    window.startUp();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,43 @@
+#include "midi/MidiSender.h"
+
+#include "midi/MidiMessages.h"
+#include "midi/MidiOut.h"
+
+MidiSender::MidiSender(MidiOut& out) : out_(out) {}
+
+bool MidiSender::OpenMidiDevice(std::int16_t n)
+{
+    midiDeviceId = n - 1;
+    midiResult = out_.close();
+    midiResult = out_.open(midiDeviceId);
+    return midiResult == 0;
+}
+
+void MidiSender::close()
+{
+    midiResult = out_.close();
+}
+
+void MidiSender::send(std::uint32_t message)
+{
+    lastMidiMessage = message;
+    out_.shortMsg(message);
+}
+
+void MidiSender::sendNoteOn(int note)
+{
+    if (const auto m = MidiMessages::noteOn(midiChannel, note, noteVelocity))
+        send(*m);
+}
+
+void MidiSender::sendNoteOff(int note, int patch)
+{
+    if (const auto m = MidiMessages::noteOff(midiChannel, note, patch))
+        send(*m);
+}
+
+void MidiSender::sendProgramChange(int patch)
+{
+    if (const auto m = MidiMessages::programChange(midiChannel, patch))
+        send(*m);
+}

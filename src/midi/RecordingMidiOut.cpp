@@ -1,0 +1,20 @@
+#include "midi/RecordingMidiOut.h"
+
+int RecordingMidiOut::open(int deviceId)
+{
+    deviceId_ = deviceId;
+    open_ = openResult_ == 0;
+    return openResult_;
+}
+
+int RecordingMidiOut::close()
+{
+    open_ = false;
+    return 0;
+}
+
+void RecordingMidiOut::shortMsg(std::uint32_t message)
+{
+    if (open_)
+        messages_.push_back(message);
+}

@@ -1,0 +1,4 @@
+#include "platform/Logging.h"
+
+Q_LOGGING_CATEGORY(lcMidi, "velorin.midi", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcFiles, "velorin.files", QtInfoMsg)

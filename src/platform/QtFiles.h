@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/Files.h"
+
+// Files on the local file system.
+class QtFiles : public Files {
+public:
+    std::optional<std::string> read(const std::string& path) const override;
+    bool fileExists(const std::string& path) const override;
+    bool writeAtomically(const std::string& path, std::string_view bytes) override;
+};

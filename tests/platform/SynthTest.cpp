@@ -1,0 +1,126 @@
+// The built-in synthesizer, for real: FluidSynth renders through its file
+// driver into a WAV that the test then reads.
+#include "platform/FluidSynthOut.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/SystemMidiOut.h"
+#include "support/TempEnvironment.h"
+#include "support/WavFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+// The small General MIDI SoundFont keeps these tests quick.
+const char* const smallSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+FluidSynthOut::Options fileOptions(const QString& wav)
+{
+    FluidSynthOut::Options o;
+    o.soundFont = smallSoundFont;
+    o.audioDriver = "file";
+    o.audioFile = wav.toStdString();
+    return o;
+}
+}  // namespace
+
+TEST(Synth, ANoteSoundsInItsTimeWindowAndNotBefore)
+{
+    TempEnvironment env;
+    const QString wavPath = env.root() + QStringLiteral("/out.wav");
+    QElapsedTimer clock;
+    {
+        FluidSynthOut synth(fileOptions(wavPath));
+        ASSERT_EQ(synth.open(-1), 0);
+        clock.start();
+        ASSERT_TRUE(synth.waitUntilLoaded());
+        EXPECT_EQ(synth.audioDriverInUse(), "file");
+        QTest::qWait(300);
+        const double noteOnAt = clock.elapsed() / 1000.0;
+        synth.shortMsg(0x00C0);     // piano
+        synth.shortMsg(0x7F3C90);   // middle C on
+        QTest::qWait(500);
+        synth.shortMsg(0x3C80);
+        QTest::qWait(100);
+        synth.close();
+        const WavFile wav = WavFile::read(wavPath);
+        ASSERT_EQ(wav.sampleRate, 44100);
+        ASSERT_GT(wav.seconds(), noteOnAt + 0.5);
+        EXPECT_LT(wav.rms(0.0, noteOnAt - 0.1), 0.0005);
+        // The file driver runs on its own clock: allow for its start-up slack.
+        EXPECT_GT(wav.rms(noteOnAt + 0.1, noteOnAt + 0.4), 0.01);
+    }
+}
+
+TEST(Synth, WhatIsSentBeforeTheSoundFontIsInPlaysOnceItIs)
+{
+    TempEnvironment env;
+    const QString wavPath = env.root() + QStringLiteral("/early.wav");
+    FluidSynthOut synth(fileOptions(wavPath));
+    ASSERT_EQ(synth.open(-1), 0);
+    synth.shortMsg(0x13C0);     // marimba, sent at once
+    synth.shortMsg(0x7F4890);   // and a note
+    ASSERT_TRUE(synth.waitUntilLoaded());
+    QTest::qWait(600);
+    synth.close();
+    const WavFile wav = WavFile::read(wavPath);
+    EXPECT_GT(wav.rms(0.0, wav.seconds()), 0.005);
+}
+
+TEST(Synth, NoSoundFontOrNoAudioMeansTheDeviceIsNotReady)
+{
+    TempEnvironment env;
+    auto missing = fileOptions(env.root() + QStringLiteral("/x.wav"));
+    missing.soundFont = (env.root() + QStringLiteral("/none.sf2")).toStdString();
+    EXPECT_NE(FluidSynthOut(missing).open(-1), 0);
+
+    auto noDriver = fileOptions(env.root() + QStringLiteral("/x.wav"));
+    noDriver.audioDriver = "no-such-driver";
+    FluidSynthOut synth(noDriver);
+    EXPECT_NE(synth.open(-1), 0);
+    synth.shortMsg(0x7F3C90);  // lost, silently
+}
+
+TEST(Synth, ABrokenSoundFontIsReportedLateOnTheOpeningThread)
+{
+    TempEnvironment env;
+    const QString broken = env.root() + QStringLiteral("/broken.sf2");
+    TempEnvironment::write(broken, QByteArray("RIFF\x10\0\0\0sfbkjunkjunkjunk", 20));
+    auto options = fileOptions(env.root() + QStringLiteral("/x.wav"));
+    options.soundFont = broken.toStdString();
+    FluidSynthOut synth(options);
+    bool reported = false;
+    synth.setLateFailureHandler([&] { reported = true; });
+    ASSERT_EQ(synth.open(-1), 0);
+    EXPECT_FALSE(synth.waitUntilLoaded());
+    EXPECT_FALSE(reported);  // not from the loading thread
+    QTRY_VERIFY_WITH_TIMEOUT(reported, 2000);
+    EXPECT_TRUE(reported);
+    synth.shortMsg(0x7F3C90);
+}
+
+TEST(SystemMidiOut, TheSettingsChooseTheOutput)
+{
+    TempEnvironment env;
+    IniSettingsStore store(env.settingsStoreFile());
+    store.setValue("synth", "audio-driver", "file");
+    store.setValue("synth", "audio-file", (env.root() + QStringLiteral("/s.wav")).toStdString());
+    store.setValue("synth", "soundfont", smallSoundFont);
+    SystemMidiOut out(store);
+    ASSERT_EQ(out.open(-1), 0);
+    EXPECT_NE(dynamic_cast<FluidSynthOut*>(out.current()), nullptr);
+    out.close();
+
+    store.setValue("synth", "soundfont", (env.root() + QStringLiteral("/none.sf2")).toStdString());
+    EXPECT_NE(out.open(-1), 0);
+    EXPECT_EQ(out.current(), nullptr);
+
+    // A named port that is not there (this machine may have no MIDI system at all).
+    store.setValue("midi", "output", "No Such Port");
+    EXPECT_NE(out.open(-1), 0);
+    out.shortMsg(0x7F3C90);
+    EXPECT_NE(out.open(4000), 0);
+}

@@ -1,0 +1,28 @@
+#include "ui/Form1Fixture.h"
+
+#include "platform/Paths.h"
+
+void Form1Test::writeKeyboardSettings(const QByteArray& bytes)
+{
+    TempEnvironment::write(env.midiFolder() + QStringLiteral("/instruments.ini"), bytes);
+}
+
+Form1& Form1Test::start(MidiOut* output)
+{
+    settings = std::make_unique<IniSettingsStore>(env.settingsStoreFile());
+    form = std::make_unique<Form1>(Form1Services{output ? *output : midi, *settings, files, Paths::fromEnvironment()});
+    form->startUp();
+    return *form;
+}
+
+void Form1Test::stop()
+{
+    form->close();
+    form.reset();
+    settings.reset();
+}
+
+QColor Form1Test::textColour(const QWidget* w)
+{
+    return w->palette().color(QPalette::WindowText);
+}
