@@ -4,14 +4,20 @@
 #include "app/NumberText.h"
 #include "app/QtColour.h"
 #include "app/SettingsStore.h"
+#include "dialogs/Form2.h"
+#include "dialogs/Form3.h"
 #include "dialogs/SettingsFile.h"
 #include "midi/InstrumentNames.h"
+#include "midi/KeyTranslation.h"
 #include "midi/KeyboardLayout.h"
 #include "midi/MidiOut.h"
 #include "midi/PianoKey.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -32,7 +38,7 @@ void setTextColour(QWidget* w, const QColor& colour)
 }  // namespace
 
 Form1::Form1(Form1Services services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), ui_(this), midi_(services_.midi)
+    : QMainWindow(parent), services_(std::move(services)), ui_(this), midi_(services_.midi), input_(*this)
 {
     timer1_.setInterval(fastTimerMs);
     timer3_.setInterval(2000);
@@ -48,6 +54,14 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(&timer4_, &QTimer::timeout, this, &Form1::updateClock);
     connect(ui_.HScrollPatch, &QScrollBar::valueChanged, this, &Form1::patchChanged);
     connect(ui_.mnuFileexit, &QAction::triggered, this, &QWidget::close);
+    connect(ui_.mnuSet, &QAction::triggered, this, [this] { showSettings(); });
+    connect(ui_.mnuinstrx, &QAction::triggered, this, [this] { showInstrument(); });
+    for (PianoKey* k : ui_.key) {
+        connect(k, &PianoKey::mouseDown, this, [this](int i) { input_.mouseDown(i); });
+        connect(k, &PianoKey::mouseUp, this, [this](int i) { input_.mouseUp(i); });
+    }
+    // Key preview: the window sees every key event of itself and its children first.
+    qApp->installEventFilter(this);
 
     ui_.HScrollPatch->installEventFilter(this);
     ui_.Label2->installEventFilter(this);
@@ -61,6 +75,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
 
 Form1::~Form1()
 {
+    qApp->removeEventFilter(this);
+    delete form2_;
+    delete form3_;
     services_.midi.setLateFailureHandler({});
 }
 
@@ -194,11 +211,54 @@ bool Form1::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
         fillInstrumentLists();
+    else if (event->type() == QEvent::WindowDeactivate)
+        releaseHeldKeys();
     return QMainWindow::event(event);
+}
+
+void Form1::releaseHeldKeys()
+{
+    // Keys held while another window takes the keyboard never see their
+    // key-up: release them now, or their notes would hang.
+    std::vector<int> held;
+    for (const PianoKey* k : ui_.key)
+        if (k->shownPressed())
+            held.push_back(k->index());
+    input_.releaseAll(held);
+}
+
+bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
+{
+    // A key event goes first to the focus widget and then, if ignored, up to
+    // its parents: handle it once, at its first receiver.
+    QWidget* first = focusWidget() ? focusWidget() : this;
+    if (redelivering_ || receiver->window() != this || receiver != first)
+        return false;
+    const int code = virtualKeyCode(*event);
+    if (event->type() == QEvent::KeyRelease) {
+        // Auto-repeat arrives as release and press pairs; only the real release counts.
+        if (!event->isAutoRepeat())
+            input_.keyUp(code);
+        return false;
+    }
+    input_.keyDown(code);
+    if (focusWidget() == ui_.txtSend && first != ui_.txtSend) {
+        // The chat line took the focus: the key types into it.
+        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                       event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                       static_cast<quint16>(event->count()));
+        redelivering_ = true;
+        QCoreApplication::sendEvent(ui_.txtSend, &copy);
+        redelivering_ = false;
+        return true;
+    }
+    return false;
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
+        return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::MouseMove) {
         if (watched == ui_.Label2) {
             setTextColour(ui_.Label2, qColour(rgb(128, 0, 0)));
@@ -211,6 +271,71 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         highlightInstrument();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::setCaption(const std::string& caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void Form1::setPatch(int patch)
+{
+    ui_.HScrollPatch->setValue(patch);
+}
+
+bool Form1::chatInputActive() const
+{
+    return ui_.txtSend->isEnabled() && !ui_.txtSend->isHidden();
+}
+
+void Form1::focusChatInput()
+{
+    ui_.txtSend->setFocus();
+}
+
+void Form1::sendKeyIndex(int)
+{
+}
+
+bool Form1::isRecording() const
+{
+    return ui_.mnuRecord->isChecked();
+}
+
+void Form1::pressHook(int)
+{
+}
+
+void Form1::releaseHook(int)
+{
+}
+
+Form2& Form1::showSettings()
+{
+    if (!form2_) {
+        form2_ = new Form2(services_.files, services_.paths.keyboardSettingsFile(), ui_.client->palette().color(QPalette::Window),
+                           [this](const Form2::Applied& a) {
+                               baseNote = a.baseNote;
+                               tempo = a.tempo;
+                               times = a.times;
+                           },
+                           this);
+        form2_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    form2_->show();
+    form2_->raise();
+    return *form2_;
+}
+
+Form3& Form1::showInstrument()
+{
+    if (!form3_) {
+        form3_ = new Form3(ui_.client->palette().color(QPalette::Window), [this](int p) { setPatch(p); }, this);
+        form3_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    form3_->show();
+    form3_->raise();
+    return *form3_;
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -226,5 +351,17 @@ void Form1::unload()
     unloaded_ = true;
     services_.settings.setValue("instru", "instru", std::to_string(patch()));
     midi_.close();
+    delete form2_;
+    delete form3_;
     emit unloaded();
+}
+
+Form2* Form1::settingsDialog() const
+{
+    return form2_;
+}
+
+Form3* Form1::instrumentDialog() const
+{
+    return form3_;
 }

@@ -3,14 +3,18 @@
 #include "app/AppPaths.h"
 #include "app/Form1Controls.h"
 #include "midi/MidiSender.h"
+#include "midi/NoteInput.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
 #include <string>
 
 class Files;
+class Form2;
+class Form3;
 class MidiOut;
 class SettingsStore;
 
@@ -24,7 +28,7 @@ struct Form1Services {
 
 // The main window: the on-screen keyboard, the instrument selector and the
 // state that playing, recording and shared play share.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private NoteInputHost {
     Q_OBJECT
 public:
     explicit Form1(Form1Services services, QWidget* parent = nullptr);
@@ -34,8 +38,8 @@ public:
     void startUp();
 
     // Sound or release on-screen key i (-1: no key).
-    void NoteOn(int i);
-    void NoteOff(int i);
+    void NoteOn(int i) override;
+    void NoteOff(int i) override;
     // Names the current patch in instru and sends its program change.
     void ReadPatch();
     bool OpenMidiDevice(std::int16_t n);
@@ -48,10 +52,17 @@ public:
     const Form1Controls& controls() const { return ui_; }
     MidiSender& midi() { return midi_; }
     QTimer& Timer3() { return timer3_; }
-    int patch() const;
+    NoteInput& input() { return input_; }
+    int patch() const override;
 
     // True while connected to a play server.
-    bool isConnected() const { return false; }
+    bool isConnected() const override { return false; }
+
+    // The settings and instrument dialogs, made on first use.
+    Form2& showSettings();
+    Form3& showInstrument();
+    Form2* settingsDialog() const;
+    Form3* instrumentDialog() const;
 
 signals:
     // The unload sequence has run; the program ends.
@@ -63,6 +74,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the key and mouse handling asks of the window.
+    std::int16_t readBaseNote() const override { return baseNote; }
+    void writeBaseNote(std::int16_t note) override { baseNote = note; }
+    void setCaption(const std::string& caption) override;
+    void setPatch(int patch) override;
+    bool chatInputActive() const override;
+    void focusChatInput() override;
+    void sendKeyIndex(int index) override;
+    bool isRecording() const override;
+    void pressHook(int index) override;
+    void releaseHook(int index) override;
+
+    bool previewKey(QWidget* receiver, QKeyEvent* event);
+    void releaseHeldKeys();
     void restoreLastPatch();
     void applyKeyboardSettings();
     void fillInstrumentLists();
@@ -75,6 +100,10 @@ private:
     Form1Services services_;
     Form1Controls ui_;
     MidiSender midi_;
+    NoteInput input_;
+    QPointer<Form2> form2_;
+    QPointer<Form3> form3_;
+    bool redelivering_ = false;
     QTimer timer1_;
     QTimer timer3_;
     QTimer timer4_;

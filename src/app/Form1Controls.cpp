@@ -1,7 +1,7 @@
 #include "app/Form1Controls.h"
 
+#include "app/DesignLayout.h"
 #include "app/QtColour.h"
-#include "app/Twips.h"
 #include "midi/KeyboardLayout.h"
 #include "midi/PianoKey.h"
 
@@ -17,45 +17,10 @@
 
 namespace {
 
+using namespace DesignLayout;
+
 constexpr int clientWidth = 11760;
 constexpr int clientHeight = 2820;
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-QFont designFont(const char* family, double points, bool bold = false)
-{
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-void setTextColour(QWidget* w, std::int32_t colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, qColour(colour));
-    p.setColor(QPalette::Text, qColour(colour));
-    w->setPalette(p);
-}
-
-void setBackground(QWidget* w, std::int32_t colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, qColour(colour));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-QLabel* label(QWidget* parent, const char* text, int left, int top, int width, int height, const QFont& font)
-{
-    auto* l = new QLabel(QString::fromLatin1(text), parent);
-    place(l, left, top, width, height);
-    l->setFont(font);
-    return l;
-}
 
 QAction* item(QMenu* menu, const char* name, const char* caption, QKeySequence shortcut = {}, bool enabled = true)
 {
@@ -75,7 +40,7 @@ Form1Controls::Form1Controls(QMainWindow* window)
 
     client = new QWidget(window);
     client->setObjectName(QStringLiteral("Form1"));
-    client->setFixedSize(px(clientWidth), px(clientHeight));
+    setClientSize(client, clientWidth, clientHeight);
     setBackground(client, rgb(255, 249, 252));
     client->setMouseTracking(true);
     window->setCentralWidget(client);
@@ -112,8 +77,7 @@ Form1Controls::Form1Controls(QMainWindow* window)
     place(HScrollPatch, 0, 2415, 11800, 165);
 
     const QFont arial = designFont("Arial", 8.25);
-    instru = label(client, "", 9360, 1800, 2175, 255, arial);
-    instru->setObjectName(QStringLiteral("instru"));
+    instru = label(client, "instru", "", 9360, 1800, 2175, 255, arial);
 
     tdelay = new QScrollBar(Qt::Vertical, client);
     tdelay->setObjectName(QStringLiteral("tdelay"));
@@ -125,22 +89,20 @@ Form1Controls::Form1Controls(QMainWindow* window)
     place(Frame1, 0, 1680, 1695, 735);
     setBackground(Frame1, rgb(255, 249, 252));
     const QFont comic = designFont("Comic Sans MS", 11.25, true);
-    lblTitle = label(Frame1, "Velorin", 120, 360, 1365, 360, comic);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle = label(Frame1, "lblTitle", "Velorin", 120, 360, 1365, 360, comic);
     setTextColour(lblTitle, rgb(128, 0, 128));
     lblTitle->setToolTip(QStringLiteral("Delete music data"));
-    Label4 = label(Frame1, "Click", 120, 120, 615, 375, comic);
-    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4 = label(Frame1, "Label4", "Click", 120, 120, 615, 375, comic);
     setTextColour(Label4, rgb(255, 0, 0));
     Label4->setToolTip(QStringLiteral("Click here to replay music"));
 
-    Label1 = label(client, "Send:", 2160, 2040, 615, 255, arial);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = label(client, "Label1", "Send:", 2160, 2040, 615, 255, arial);
 
     txtRx = new QPlainTextEdit(client);
     txtRx->setObjectName(QStringLiteral("txtRx"));
     place(txtRx, 2160, 1560, 7215, 495);
     txtRx->setFont(arial);
+    txtRx->setReadOnly(true);
     setTextColour(txtRx, rgb(128, 128, 128));
 
     txtSend = new QLineEdit(client);
@@ -148,22 +110,24 @@ Form1Controls::Form1Controls(QMainWindow* window)
     place(txtSend, 2880, 2040, 6255, 345);
     txtSend->setFont(arial);
     setTextColour(txtSend, rgb(64, 0, 0));
+    // The chat controls appear once shared play is used.
+    txtSend->setEnabled(false);
+    txtSend->hide();
+    txtRx->hide();
+    Label1->hide();
 
     Command1 = new QPushButton(QStringLiteral("Command1"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
     place(Command1, 0, 2830, 135, 240);
 
-    Label2 = label(client, "Made by Darvel.", 10080, 2040, 1455, 255, designFont("Trebuchet MS", 9, true));
-    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = label(client, "Label2", "Made by Darvel.", 10080, 2040, 1455, 255, designFont("Trebuchet MS", 9, true));
     setTextColour(Label2, rgb(64, 0, 64));
     Label2->setMouseTracking(true);
 
-    Label3 = label(client, "Velorin    ", 0, 2588, 11775, 420, arial);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3 = label(client, "Label3", "Velorin    ", 0, 2588, 11775, 420, arial);
     Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
-    Label5 = label(client, "", 0, 2588, 1335, 255, window->font());
-    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5 = label(client, "Label5", "", 0, 2588, 1335, 255, window->font());
 
     const int lefts[6] = {3, 2040, 3840, 6120, 7920, 9840};
     for (int k = 0; k < 6; ++k) {

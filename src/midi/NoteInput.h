@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the key and mouse handling needs of the main window.
+class NoteInputHost {
+public:
+    virtual ~NoteInputHost() = default;
+
+    virtual std::int16_t readBaseNote() const = 0;
+    virtual void writeBaseNote(std::int16_t note) = 0;
+    virtual void setCaption(const std::string& caption) = 0;
+    virtual int patch() const = 0;
+    virtual void setPatch(int patch) = 0;
+
+    // The chat line takes the keys while it is enabled and shown.
+    virtual bool chatInputActive() const = 0;
+    virtual void focusChatInput() = 0;
+
+    virtual bool isConnected() const = 0;
+    virtual void sendKeyIndex(int index) = 0;
+
+    virtual void NoteOn(int index) = 0;
+    virtual void NoteOff(int index) = 0;
+
+    virtual bool isRecording() const = 0;
+    virtual void pressHook(int index) = 0;
+    virtual void releaseHook(int index) = 0;
+};
+
+// Turns key codes and mouse presses into notes: the repeat counter, the base
+// note and patch keys, the ignored keys, the chat redirect, shared play and
+// the recorder's hooks, in that order.
+class NoteInput {
+public:
+    explicit NoteInput(NoteInputHost& host);
+
+    void keyDown(int code);
+    void keyUp(int code);
+    void mouseDown(int index);
+    void mouseUp(int index);
+
+    // For keys whose key-up will never arrive (the window lost the keyboard):
+    // releases each index through the key-up path and resets the counter.
+    void releaseAll(const std::vector<int>& indices);
+
+    std::int16_t keyRepeatCount = 0;
+
+    // A held key is handled at most this many times until some key is released.
+    static constexpr std::int16_t maxRepeats = 3;
+
+    static bool isIgnored(int code);
+
+private:
+    void moveBaseNote(int delta);
+    void keyUpIndex(int index);
+
+    NoteInputHost& host_;
+};
