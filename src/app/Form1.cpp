@@ -310,8 +310,22 @@ void Form1::releaseHook(int)
 {
 }
 
+namespace {
+// A dialog closed by its OK or by the user is unloaded, even while its
+// deletion is still pending: the next use makes a new one.
+template <typename Dialog>
+void forgetClosed(QPointer<Dialog>& dialog)
+{
+    if (dialog && dialog->isHidden()) {
+        dialog->deleteLater();
+        dialog = nullptr;
+    }
+}
+}  // namespace
+
 Form2& Form1::showSettings()
 {
+    forgetClosed(form2_);
     if (!form2_) {
         form2_ = new Form2(services_.files, services_.paths.keyboardSettingsFile(), ui_.client->palette().color(QPalette::Window),
                            [this](const Form2::Applied& a) {
@@ -329,6 +343,7 @@ Form2& Form1::showSettings()
 
 Form3& Form1::showInstrument()
 {
+    forgetClosed(form3_);
     if (!form3_) {
         form3_ = new Form3(ui_.client->palette().color(QPalette::Window), [this](int p) { setPatch(p); }, this);
         form3_->setAttribute(Qt::WA_DeleteOnClose);

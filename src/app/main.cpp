@@ -5,6 +5,7 @@
 #include "platform/QtFiles.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 
@@ -24,6 +25,8 @@ int main(int argc, char* argv[])
 
     Form1 window(Form1Services{midi, settings, files, Paths::fromEnvironment()});
     QObject::connect(&window, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
     window.startUp();
     window.show();
     return app.exec();
