@@ -2,6 +2,7 @@
 // packed MIDI message reaches the output layer. Prints median and 99th
 // percentile over many presses and releases (offscreen, recording output).
 #include "app/Form1.h"
+#include "app/ManualClock.h"
 #include "midi/MidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
@@ -17,15 +18,15 @@
 #include <vector>
 
 namespace {
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // Notes the moment each message arrives.
 class StampingOut : public MidiOut {
 public:
     int open(int) override { return 0; }
     int close() override { return 0; }
-    void shortMsg(std::uint32_t) override { arrived = Clock::now(); }
-    Clock::time_point arrived;
+    void shortMsg(std::uint32_t) override { arrived = SteadyClock::now(); }
+    SteadyClock::time_point arrived;
 };
 
 double percentile(std::vector<double> v, double p)
@@ -45,7 +46,8 @@ int main(int argc, char** argv)
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
     StampingOut out;
-    Form1 form(Form1Services{out, settings, files, Paths::fromEnvironment()});
+    ManualClock clock;
+    Form1 form(Form1Services{out, settings, files, clock, Paths::fromEnvironment()});
     form.startUp();
     form.baseNote = 60;
     form.show();
@@ -59,7 +61,7 @@ int main(int argc, char** argv)
         for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
             QWidget* target = form.focusWidget() ? form.focusWidget() : &form;
             QKeyEvent event(type, key, Qt::NoModifier);
-            const auto start = Clock::now();
+            const auto start = SteadyClock::now();
             QApplication::sendEvent(target, &event);
             const double us = std::chrono::duration<double, std::micro>(out.arrived - start).count();
             if (r >= 500)  // after warm-up

@@ -21,6 +21,8 @@ struct AppPaths {
     std::string shippedFile(const Files& files, std::string_view name) const;
 
     std::string keyboardSettingsFile() const { return inMidiFolder("instruments.ini"); }
+    std::string eventLog() const { return inMidiFolder("piano.ini"); }
+    std::string oldEventLog() const { return inMidiFolder("pianon.ini"); }
     std::string instrumentNamesFile(const Files& files) const { return shippedFile(files, "darvel.dll"); }
     std::string converterProgram() const { return inProgramFolder("midiconv1"); }
 };

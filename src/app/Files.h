@@ -18,4 +18,13 @@ public:
     // Replaces the file with bytes in one step: a reader sees the old or the
     // new content, never a part. False when it could not be written.
     virtual bool writeAtomically(const std::string& path, std::string_view bytes) = 0;
+
+    // Opens, appends and closes; creates the file if needed.
+    virtual bool append(const std::string& path, std::string_view bytes) = 0;
+
+    // Removes an ordinary file; false when there was none or it stayed.
+    virtual bool remove(const std::string& path) = 0;
+
+    // Creates the folder and its parents when missing.
+    virtual bool makeFolder(const std::string& path) = 0;
 };

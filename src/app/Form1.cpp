@@ -12,6 +12,8 @@
 #include "midi/KeyboardLayout.h"
 #include "midi/MidiOut.h"
 #include "midi/PianoKey.h"
+#include "recorder/RecorderControls.h"
+#include "recorder/SequenceFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,10 +27,6 @@
 #include <QTime>
 
 namespace {
-// Timers designed with 1 ms run at 10 ms, the shortest period the original
-// platform delivered, so that they cost nothing while idle.
-constexpr int fastTimerMs = 10;
-
 void setTextColour(QWidget* w, const QColor& colour)
 {
     QPalette p = w->palette();
@@ -40,12 +38,11 @@ void setTextColour(QWidget* w, const QColor& colour)
 Form1::Form1(Form1Services services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), ui_(this), midi_(services_.midi), input_(*this)
 {
-    timer1_.setInterval(fastTimerMs);
     timer3_.setInterval(2000);
     timer4_.setInterval(1000);
-    timer5_.setInterval(100);
-    timeX_.setInterval(fastTimerMs);
-    time2X_.setInterval(fastTimerMs);
+    recorder_ = std::make_unique<RecorderControls>(*this, static_cast<PlayerHost&>(*this), ui_, services_.files,
+                                                   services_.paths, services_.clock);
+    sequences_ = new SequenceFiles(this, ui_, *recorder_, services_.files, services_.paths);
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -69,7 +66,6 @@ Form1::Form1(Form1Services services, QWidget* parent)
 
     services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
 
-    timer1_.start();
     timer4_.start();
 }
 
@@ -86,10 +82,14 @@ int Form1::patch() const
     return ui_.HScrollPatch->value();
 }
 
-void Form1::startUp()
+void Form1::startUp(const std::vector<std::string>& arguments)
 {
     updateClock();
     restoreLastPatch();
+    // Velorin's own folder in the user's data: made on first use, so that
+    // settings and recordings have a place to go.
+    services_.files.makeFolder(services_.paths.midiFolder);
+    sequences_->chopen(arguments);
     ui_.Frame1->setPalette(ui_.client->palette());
     ui_.midiconv->setEnabled(services_.files.fileExists(services_.paths.converterProgram()));
     OpenMidiDevice(0);
@@ -302,12 +302,14 @@ bool Form1::isRecording() const
     return ui_.mnuRecord->isChecked();
 }
 
-void Form1::pressHook(int)
+void Form1::pressHook(int index)
 {
+    recorder_->recorder().pressHook(index);
 }
 
-void Form1::releaseHook(int)
+void Form1::releaseHook(int index)
 {
+    recorder_->recorder().releaseHook(index);
 }
 
 namespace {
@@ -365,6 +367,7 @@ void Form1::unload()
         return;
     unloaded_ = true;
     services_.settings.setValue("instru", "instru", std::to_string(patch()));
+    recorder_->player().stop();
     midi_.close();
     delete form2_;
     delete form3_;

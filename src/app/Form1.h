@@ -4,18 +4,24 @@
 #include "app/Form1Controls.h"
 #include "midi/MidiSender.h"
 #include "midi/NoteInput.h"
+#include "recorder/Player.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class Files;
 class Form2;
 class Form3;
+class Clock;
 class MidiOut;
+class RecorderControls;
+class SequenceFiles;
 class SettingsStore;
 
 // What the main window works with, passed in by main (or by a test).
@@ -23,19 +29,21 @@ struct Form1Services {
     MidiOut& midi;
     SettingsStore& settings;
     Files& files;
+    Clock& clock;
     AppPaths paths;
 };
 
 // The main window: the on-screen keyboard, the instrument selector and the
 // state that playing, recording and shared play share.
-class Form1 : public QMainWindow, private NoteInputHost {
+class Form1 : public QMainWindow, private NoteInputHost, private PlayerHost {
     Q_OBJECT
 public:
     explicit Form1(Form1Services services, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The start-up sequence; runs before the window is first shown.
-    void startUp();
+    // The start-up sequence; runs before the window is first shown. The
+    // arguments are those of the command line, without the program's name.
+    void startUp(const std::vector<std::string>& arguments = {});
 
     // Sound or release on-screen key i (-1: no key).
     void NoteOn(int i) override;
@@ -51,6 +59,8 @@ public:
 
     const Form1Controls& controls() const { return ui_; }
     MidiSender& midi() { return midi_; }
+    RecorderControls& recorder() { return *recorder_; }
+    SequenceFiles& sequences() { return *sequences_; }
     QTimer& Timer3() { return timer3_; }
     NoteInput& input() { return input_; }
     int patch() const override;
@@ -78,6 +88,8 @@ private:
     std::int16_t readBaseNote() const override { return baseNote; }
     void writeBaseNote(std::int16_t note) override { baseNote = note; }
     void setCaption(const std::string& caption) override;
+    std::string timesText() const override { return times; }
+    std::int16_t tempoValue() const override { return tempo; }
     void setPatch(int patch) override;
     bool chatInputActive() const override;
     void focusChatInput() override;
@@ -104,11 +116,9 @@ private:
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     bool redelivering_ = false;
-    QTimer timer1_;
     QTimer timer3_;
     QTimer timer4_;
-    QTimer timer5_;
-    QTimer timeX_;
-    QTimer time2X_;
+    std::unique_ptr<RecorderControls> recorder_;
+    SequenceFiles* sequences_;
     bool unloaded_ = false;
 };

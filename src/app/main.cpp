@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
+#include "platform/QtClock.h"
 #include "platform/QtFiles.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
@@ -22,12 +23,16 @@ int main(int argc, char* argv[])
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
     SystemMidiOut midi(settings);
+    QtClock clock;
 
-    Form1 window(Form1Services{midi, settings, files, Paths::fromEnvironment()});
+    Form1 window(Form1Services{midi, settings, files, clock, Paths::fromEnvironment()});
     QObject::connect(&window, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
-    window.startUp();
+    std::vector<std::string> arguments;
+    for (const QString& a : QCoreApplication::arguments().mid(1))
+        arguments.push_back(a.toStdString());
+    window.startUp(arguments);
     window.show();
     return app.exec();
 }

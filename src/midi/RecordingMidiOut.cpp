@@ -15,6 +15,9 @@ int RecordingMidiOut::close()
 
 void RecordingMidiOut::shortMsg(std::uint32_t message)
 {
-    if (open_)
-        messages_.push_back(message);
+    if (!open_)
+        return;
+    messages_.push_back(message);
+    if (clock_)
+        times_.push_back(clock_->now());
 }

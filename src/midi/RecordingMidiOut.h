@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Clock.h"
 #include "midi/MidiOut.h"
 
 #include <cstdint>
@@ -18,11 +19,21 @@ public:
     bool isOpen() const { return open_; }
     int lastDeviceId() const { return deviceId_; }
     const std::vector<std::uint32_t>& messages() const { return messages_; }
-    void clear() { messages_.clear(); }
+    void clear()
+    {
+        messages_.clear();
+        times_.clear();
+    }
+
+    // With a clock, each message also keeps the time it arrived.
+    void stampWith(const Clock* clock) { clock_ = clock; }
+    const std::vector<Clock::Time>& times() const { return times_; }
 
 private:
     int openResult_;
     bool open_ = false;
     int deviceId_ = 0;
     std::vector<std::uint32_t> messages_;
+    const Clock* clock_ = nullptr;
+    std::vector<Clock::Time> times_;
 };

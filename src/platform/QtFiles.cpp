@@ -2,6 +2,7 @@
 
 #include "platform/Logging.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -45,4 +46,24 @@ bool QtFiles::writeAtomically(const std::string& path, std::string_view bytes)
         return false;
     }
     return true;
+}
+
+bool QtFiles::append(const std::string& path, std::string_view bytes)
+{
+    QFile file(qPath(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const bool ok = file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    file.close();
+    return ok && file.error() == QFileDevice::NoError;
+}
+
+bool QtFiles::remove(const std::string& path)
+{
+    return QFileInfo(qPath(path)).isFile() && QFile::remove(qPath(path));
+}
+
+bool QtFiles::makeFolder(const std::string& path)
+{
+    return QDir().mkpath(qPath(path));
 }

@@ -8,4 +8,7 @@ public:
     std::optional<std::string> read(const std::string& path) const override;
     bool fileExists(const std::string& path) const override;
     bool writeAtomically(const std::string& path, std::string_view bytes) override;
+    bool append(const std::string& path, std::string_view bytes) override;
+    bool remove(const std::string& path) override;
+    bool makeFolder(const std::string& path) override;
 };

@@ -99,8 +99,8 @@ TEST_F(Dialogs, WithoutAFileTheBoxesAreEmptyAndOkRetries)
 
 TEST_F(Dialogs, AMissingMidiFolderLosesTheFileButTheValuesApply)
 {
-    QDir(env.midiFolder()).removeRecursively();
     start();
+    QDir(env.midiFolder()).removeRecursively();
     Form2& dialog = openSettings();
     fill(dialog, {"0", "62", "2", "0", "100", "0"});
     dialog.ok();

@@ -7,11 +7,12 @@ void Form1Test::writeKeyboardSettings(const QByteArray& bytes)
     TempEnvironment::write(env.midiFolder() + QStringLiteral("/instruments.ini"), bytes);
 }
 
-Form1& Form1Test::start(MidiOut* output)
+Form1& Form1Test::start(MidiOut* output, const std::vector<std::string>& arguments)
 {
     settings = std::make_unique<IniSettingsStore>(env.settingsStoreFile());
-    form = std::make_unique<Form1>(Form1Services{output ? *output : midi, *settings, files, Paths::fromEnvironment()});
-    form->startUp();
+    form = std::make_unique<Form1>(
+        Form1Services{output ? *output : midi, *settings, files, clock, Paths::fromEnvironment()});
+    form->startUp(arguments);
     return *form;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "app/ManualClock.h"
 #include "midi/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtFiles.h"
@@ -18,6 +19,7 @@ class Form1Test : public testing::Test {
 protected:
     TempEnvironment env;
     RecordingMidiOut midi;
+    ManualClock clock;
     QtFiles files;
     std::unique_ptr<IniSettingsStore> settings;
     std::unique_ptr<Form1> form;
@@ -26,7 +28,7 @@ protected:
     void writeKeyboardSettings(const QByteArray& bytes);
 
     // Makes a window and runs its start-up, as the program does.
-    Form1& start(MidiOut* output = nullptr);
+    Form1& start(MidiOut* output = nullptr, const std::vector<std::string>& arguments = {});
     // Closes it, as the user does, and drops it.
     void stop();
 

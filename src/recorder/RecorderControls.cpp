@@ -1,0 +1,130 @@
+#include "recorder/RecorderControls.h"
+
+#include "app/AppPaths.h"
+#include "app/Files.h"
+#include "app/Form1.h"
+#include "app/NumberText.h"
+#include "app/QtColour.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace {
+// The colouring timer was designed at 1 ms; 10 ms is the fastest the
+// original platform ran it, and costs nothing while idle.
+constexpr int colouringIntervalMs = 10;
+
+void setTextColour(QWidget* w, std::int32_t colour)
+{
+    const QColor c = qColour(colour);
+    if (w->palette().color(QPalette::WindowText) == c)
+        return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+bool isClick(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    auto* w = static_cast<QWidget*>(watched);
+    return w->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint());
+}
+}  // namespace
+
+RecorderControls::RecorderControls(Form1& form, PlayerHost& host, const Form1Controls& ui, Files& files,
+                                   const AppPaths& paths, Clock& clock)
+    : form_(form),
+      ui_(ui),
+      files_(files),
+      paths_(paths),
+      recorder_(clock, files, paths.eventLog(), [&host](const std::string& c) { host.setCaption(c); }),
+      player_(host, clock)
+{
+    timer1_.setInterval(colouringIntervalMs);
+    connect(&timer1_, &QTimer::timeout, this, &RecorderControls::colourReplayLabel);
+    timer1_.start();
+    timer5_.setInterval(100);
+    connect(&timer5_, &QTimer::timeout, this, [this] {
+        replay();
+        timer5_.stop();
+    });
+
+    connect(ui_.mnuRecord, &QAction::triggered, this, [this] { recorder_.zeroCounts(); });
+    connect(ui_.mnuReplaymid, &QAction::triggered, this, &RecorderControls::replay);
+    connect(ui_.mnufileclear, &QAction::triggered, this, &RecorderControls::clear);
+    connect(ui_.tdelay, &QScrollBar::valueChanged, this, [this](int value) {
+        form_.tempo = static_cast<std::int16_t>(value);
+        ui_.instru->setText(QString::fromStdString("Time delay: " + NumberText::toText(value)));
+    });
+    for (QWidget* w : {static_cast<QWidget*>(ui_.Label4), static_cast<QWidget*>(ui_.lblTitle),
+                       static_cast<QWidget*>(ui_.Frame1)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+void RecorderControls::replay()
+{
+    if (player_.running())
+        return;
+    // No log, or one that cannot be read: nothing to play.
+    if (auto log = files_.read(paths_.eventLog()))
+        player_.start(std::move(*log));
+}
+
+void RecorderControls::replaySoon()
+{
+    timer5_.start();
+}
+
+void RecorderControls::clear()
+{
+    player_.stop();
+    if (files_.fileExists(paths_.eventLog())) {
+        files_.remove(paths_.eventLog());
+        files_.remove(paths_.oldEventLog());
+        recorder_.zeroCounts();
+    }
+    files_.remove(paths_.eventLog());
+    form_.setWindowTitle(QStringLiteral("Velorin Piano"));
+}
+
+void RecorderControls::colourReplayLabel()
+{
+    if (form_.isConnected()) {
+        setTextColour(ui_.Label4, rgb(192, 64, 0));
+        return;
+    }
+    const bool recording = files_.fileExists(paths_.eventLog());
+    setTextColour(ui_.Label4, recording ? rgb(255, 0, 0) : rgb(0, 0, 128));
+    ui_.tdelay->setVisible(recording);
+}
+
+bool RecorderControls::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui_.Label4) {
+        if (event->type() == QEvent::MouseMove) {
+            QFont f = ui_.Label4->font();
+            f.setPointSizeF(12);
+            ui_.Label4->setFont(f);
+            return true;  // not passed on to the frame below, which would undo it
+        }
+        if (isClick(watched, event))
+            replay();
+    } else if (event->type() == QEvent::MouseMove && (watched == ui_.lblTitle || watched == ui_.Frame1)) {
+        QFont f = ui_.Label4->font();
+        if (f.pointSizeF() == 12) {
+            f.setPointSizeF(11);
+            ui_.Label4->setFont(f);
+        }
+        return watched == ui_.lblTitle;
+    } else if (watched == ui_.lblTitle && isClick(watched, event)) {
+        clear();
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "recorder/Player.h"
+#include "recorder/Recorder.h"
+
+#include <QObject>
+#include <QTimer>
+
+class Files;
+class Form1;
+struct AppPaths;
+struct Form1Controls;
+
+// The recorder and player on the main window: Record, Replay and Clear, the
+// speed bar, the replay label's colours and hover, and the timers behind them.
+class RecorderControls : public QObject {
+    Q_OBJECT
+public:
+    RecorderControls(Form1& form, PlayerHost& host, const Form1Controls& ui, Files& files, const AppPaths& paths,
+                     Clock& clock);
+
+    void replay();
+    void clear();
+    // Replays 100 ms from now, once.
+    void replaySoon();
+
+    Recorder& recorder() { return recorder_; }
+    Player& player() { return player_; }
+    QTimer& Timer1() { return timer1_; }
+    QTimer& Timer5() { return timer5_; }
+
+    // One tick of the recorder-state colouring.
+    void colourReplayLabel();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Form1& form_;
+    const Form1Controls& ui_;
+    Files& files_;
+    const AppPaths& paths_;
+    Recorder recorder_;
+    Player player_;
+    QTimer timer1_;
+    QTimer timer5_;
+};

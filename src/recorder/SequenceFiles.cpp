@@ -1,0 +1,73 @@
+#include "recorder/SequenceFiles.h"
+
+#include "app/AppPaths.h"
+#include "app/Files.h"
+#include "app/Form1Controls.h"
+#include "recorder/CommandLine.h"
+#include "recorder/RecorderControls.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMessageBox>
+
+SequenceFiles::SequenceFiles(QWidget* window, const Form1Controls& ui, RecorderControls& recorder, Files& files,
+                             const AppPaths& paths)
+    : QObject(window), window_(window), recorder_(recorder), files_(files), paths_(paths)
+{
+    connect(ui.mnuFileSav, &QAction::triggered, this, &SequenceFiles::save);
+    connect(ui.mnufileload, &QAction::triggered, this, &SequenceFiles::load);
+}
+
+QString SequenceFiles::choose(Mode mode)
+{
+    if (chooser_)
+        return chooser_(mode);
+    QFileDialog dialog(window_);
+    dialog.setNameFilter(QStringLiteral("Music Sequence (*.mus)"));
+    dialog.setDefaultSuffix(QStringLiteral("mus"));
+    dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool SequenceFiles::copy(const std::string& from, const std::string& to)
+{
+    const auto bytes = files_.read(from);
+    return bytes && files_.writeAtomically(to, *bytes);
+}
+
+void SequenceFiles::save()
+{
+    if (!files_.fileExists(paths_.eventLog())) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("velorin"),
+                        QStringLiteral("No Recorded Sequence, Press F8 to record music."), QMessageBox::Ok, window_);
+        box.exec();
+        return;
+    }
+    const QString target = choose(Mode::Save);
+    if (target.isEmpty())
+        return;
+    copy(paths_.eventLog(), target.toStdString());
+}
+
+void SequenceFiles::load()
+{
+    // The recording is cleared only once a file to replace it was chosen.
+    const QString source = choose(Mode::Open);
+    if (source.isEmpty() || !files_.fileExists(source.toStdString()))
+        return;
+    recorder_.clear();
+    copy(source.toStdString(), paths_.eventLog());
+    recorder_.replay();
+}
+
+void SequenceFiles::chopen(const std::vector<std::string>& arguments)
+{
+    const auto path = CommandLine::sequenceFile(arguments);
+    if (!path || !files_.fileExists(*path))
+        return;
+    if (copy(*path, paths_.eventLog()))
+        recorder_.replaySoon();
+}

@@ -1,0 +1,146 @@
+// Recording through real key and mouse events, with time on a manual clock.
+#include "ui/Form1Fixture.h"
+
+#include "midi/PianoKey.h"
+#include "recorder/RecorderControls.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+class Recording : public Form1Test {
+protected:
+    void SetUp() override
+    {
+        writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
+        start();
+    }
+    void send(QEvent::Type type, int key, bool autoRepeat = false)
+    {
+        QWidget* target = form->focusWidget() ? form->focusWidget() : form.get();
+        QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(target, &event);
+    }
+    void press(int key, bool autoRepeat = false) { send(QEvent::KeyPress, key, autoRepeat); }
+    void release(int key) { send(QEvent::KeyRelease, key); }
+    void record() { form->controls().mnuRecord->trigger(); }
+    QByteArray log() const { return TempEnvironment::read(env.midiFolder() + "/piano.ini"); }
+};
+}  // namespace
+
+TEST_F(Recording, ANoteThenARestAreWrittenAtReleaseAndNextPress)
+{
+    record();
+    EXPECT_TRUE(form->controls().mnuRecord->isChecked());
+    press(Qt::Key_Comma);  // key 12
+    EXPECT_EQ(form->windowTitle(), "Recording: 12");
+    clock.advance(340ms);
+    release(Qt::Key_Comma);
+    EXPECT_EQ(log(), "12: 34\r\n");
+    clock.advance(79ms);  // seven whole counts
+    press(Qt::Key_Period);  // key 14
+    EXPECT_EQ(log(), "12: 34\r\nS: 7\r\n");
+    EXPECT_EQ(form->windowTitle(), "Recording: 14");
+}
+
+TEST_F(Recording, OverlappingKeysShareOneNoteCountAndWriteNoRest)
+{
+    record();
+    press(Qt::Key_Z);
+    clock.advance(100ms);
+    press(Qt::Key_X);
+    clock.advance(50ms);
+    release(Qt::Key_Z);
+    clock.advance(30ms);
+    release(Qt::Key_X);
+    EXPECT_EQ(log(), "0: 5\r\n2: 5\r\n");
+}
+
+TEST_F(Recording, AHeldKeyIsMeasuredFromItsLastHandledRepeat)
+{
+    record();
+    press(Qt::Key_Z);
+    clock.advance(500ms);
+    press(Qt::Key_Z, true);
+    clock.advance(30ms);
+    press(Qt::Key_Z, true);
+    clock.advance(30ms);
+    press(Qt::Key_Z, true);  // the fourth is not handled
+    clock.advance(40ms);
+    release(Qt::Key_Z);
+    EXPECT_EQ(log(), "0: 7\r\n");
+}
+
+TEST_F(Recording, KeysWithoutANoteWriteMinusOne)
+{
+    record();
+    press(Qt::Key_A);  // unmapped: still a press
+    EXPECT_EQ(form->windowTitle(), "Recording:-1");
+    clock.advance(200ms);
+    release(Qt::Key_A);
+    press(Qt::Key_Shift);  // ignored on press, but its release is a key-up
+    clock.advance(100ms);
+    release(Qt::Key_Shift);
+    EXPECT_EQ(log(), "-1: 20\r\n-1: 20\r\n");
+}
+
+TEST_F(Recording, AReleaseAndPressInTheSameTickWriteARestOfZero)
+{
+    record();
+    press(Qt::Key_Z);
+    clock.advance(100ms);
+    release(Qt::Key_Z);
+    clock.advance(9ms);
+    press(Qt::Key_X);
+    EXPECT_EQ(log(), "0: 10\r\nS: 0\r\n");
+}
+
+TEST_F(Recording, TogglingRecordTwiceZeroesTheCountsAndWritesNothing)
+{
+    record();
+    press(Qt::Key_Z);
+    clock.advance(100ms);
+    release(Qt::Key_Z);
+    clock.advance(500ms);
+    record();
+    record();
+    clock.advance(30ms);
+    press(Qt::Key_X);
+    clock.advance(20ms);
+    release(Qt::Key_X);
+    EXPECT_EQ(log(), "0: 10\r\nS: 3\r\n2: 2\r\n");
+}
+
+TEST_F(Recording, MousePlayingIsRecordedToo)
+{
+    form->show();
+    record();
+    auto* key = form->controls().key[5];
+    QTest::mousePress(key, Qt::LeftButton);
+    clock.advance(250ms);
+    QTest::mouseRelease(key, Qt::LeftButton);
+    EXPECT_EQ(log(), "5: 25\r\n");
+}
+
+TEST_F(Recording, NothingIsWrittenWithoutRecordOrIntoAMissingFolder)
+{
+    press(Qt::Key_Z);
+    clock.advance(100ms);
+    release(Qt::Key_Z);
+    EXPECT_FALSE(QFile::exists(env.midiFolder() + "/piano.ini"));
+
+    QDir(env.midiFolder()).removeRecursively();
+    record();
+    press(Qt::Key_Z);
+    clock.advance(100ms);
+    release(Qt::Key_Z);  // lost, silently
+    QDir().mkpath(env.midiFolder());
+    press(Qt::Key_X);
+    clock.advance(50ms);
+    release(Qt::Key_X);
+    EXPECT_EQ(log(), "S: 0\r\n2: 5\r\n");
+}

@@ -1,0 +1,104 @@
+#include "ui/Form1Fixture.h"
+
+#include "recorder/RecorderControls.h"
+#include "recorder/SequenceFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+class Sequences : public Form1Test {
+protected:
+    void SetUp() override { writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n"); }
+    QString logPath() const { return env.midiFolder() + "/piano.ini"; }
+    void answer(const QString& path)
+    {
+        form->sequences().setChooser([this, path](SequenceFiles::Mode) {
+            ++asked;
+            return path;
+        });
+    }
+    int asked = 0;
+};
+}  // namespace
+
+TEST_F(Sequences, SaveWithoutARecordingSaysHowToRecord)
+{
+    start();
+    answer("/never/asked.mus");
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + "|" + box->text();
+            EXPECT_EQ(box->icon(), QMessageBox::Information);
+            box->accept();
+        }
+    });
+    form->controls().mnuFileSav->trigger();
+    EXPECT_EQ(shown, "velorin|No Recorded Sequence, Press F8 to record music.");
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(Sequences, SaveThenLoadGivesTheSameBytesAndReplaysAtOnce)
+{
+    start();
+    const QByteArray recording("12: 34\r\nS: 7\r\n14: 10\r\n");
+    TempEnvironment::write(logPath(), recording);
+    const QString saved = env.root() + "/tune.mus";
+    answer(saved);
+    form->controls().mnuFileSav->trigger();
+    EXPECT_EQ(TempEnvironment::read(saved), recording);
+
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    midi.clear();
+    form->controls().mnufileload->trigger();
+    EXPECT_EQ(TempEnvironment::read(logPath()), recording);
+    EXPECT_TRUE(form->recorder().player().running());
+    EXPECT_EQ(form->windowTitle(), "Playing: 12");
+    EXPECT_EQ(midi.messages().front(), 0x7F4890u);
+    clock.runAll();
+}
+
+TEST_F(Sequences, ACancelledOrMissingLoadKeepsTheRecording)
+{
+    start();
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    answer("");
+    form->sequences().load();
+    answer(env.root() + "/missing.mus");
+    form->sequences().load();
+    EXPECT_EQ(TempEnvironment::read(logPath()), "0: 1\r\n");
+    EXPECT_FALSE(form->recorder().player().running());
+}
+
+TEST_F(Sequences, AFileOnTheCommandLineReplaysShortlyAfterStart)
+{
+    const QString tune = env.root() + "/my tune.mus";
+    TempEnvironment::write(tune, "5: 10\r\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"\"" + tune.toStdString() + "\""}, std::vector<std::string>{tune.toStdString()}}) {
+        QFile::remove(logPath());
+        midi.clear();
+        start(nullptr, args);
+        EXPECT_EQ(TempEnvironment::read(logPath()), "5: 10\r\n");
+        EXPECT_TRUE(form->recorder().Timer5().isActive());
+        EXPECT_EQ(form->recorder().Timer5().interval(), 100);
+        QTRY_VERIFY_WITH_TIMEOUT(form->recorder().player().running(), 2000);
+        EXPECT_FALSE(form->recorder().Timer5().isActive());
+        clock.runAll();
+        EXPECT_EQ(midi.messages().size(), 3u);  // program change, note on, note off
+        stop();
+    }
+}
+
+TEST_F(Sequences, OnlyALowerCaseMusFileIsOpened)
+{
+    const QString tune = env.root() + "/TUNE.MUS";
+    TempEnvironment::write(tune, "5: 10\r\n");
+    start(nullptr, {tune.toStdString()});
+    EXPECT_FALSE(QFile::exists(logPath()));
+    EXPECT_FALSE(form->recorder().Timer5().isActive());
+}
