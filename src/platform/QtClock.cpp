@@ -9,10 +9,14 @@ Clock::Time QtClock::now() const
 
 void QtClock::callAt(Time when, std::function<void()> task)
 {
-    const auto delay = std::chrono::ceil<std::chrono::milliseconds>(when - now());
-    const int ms = delay.count() < 0 ? 0 : static_cast<int>(std::min<long long>(delay.count(), 1 << 30));
+    // Qt timers count whole milliseconds and may wake a little late: sleep
+    // until about a millisecond before the time, then yield to the event loop
+    // until it has come, so tasks run within a fraction of a millisecond.
+    using std::chrono::milliseconds;
+    const auto remaining = when - now();
+    const auto sleep = std::chrono::floor<milliseconds>(remaining) - milliseconds(1);
+    const int ms = sleep.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(sleep.count(), 1 << 30));
     QTimer::singleShot(ms, Qt::PreciseTimer, &context_, [this, when, task = std::move(task)]() mutable {
-        // Timers may fire a little early; never run a task before its time.
         if (now() < when)
             callAt(when, std::move(task));
         else
