@@ -7,6 +7,7 @@
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"
+#include "platform/TcpPlaySocket.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -47,7 +48,8 @@ int main(int argc, char** argv)
     QtFiles files;
     StampingOut out;
     ManualClock clock;
-    Form1 form(Form1Services{out, settings, files, clock, Paths::fromEnvironment()});
+    TcpPlaySocket socket;
+    Form1 form(Form1Services{out, settings, files, clock, socket, Paths::fromEnvironment()});
     form.startUp();
     form.baseNote = 60;
     form.show();

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
+#include "platform/TcpPlaySocket.h"
 #include "recorder/EventLog.h"
 #include "recorder/RecorderControls.h"
 
@@ -62,7 +63,8 @@ int main(int argc, char** argv)
     QtClock clock;
     RecordingMidiOut out;
     out.stampWith(&clock);
-    Form1 form(Form1Services{out, settings, files, clock, paths});
+    TcpPlaySocket socket;
+    Form1 form(Form1Services{out, settings, files, clock, socket, paths});
     form.startUp();
     form.show();
     out.clear();

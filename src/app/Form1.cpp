@@ -12,6 +12,7 @@
 #include "midi/KeyboardLayout.h"
 #include "midi/MidiOut.h"
 #include "midi/PianoKey.h"
+#include "net/NetworkPlay.h"
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
 
@@ -43,6 +44,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     recorder_ = std::make_unique<RecorderControls>(*this, static_cast<PlayerHost&>(*this), ui_, services_.files,
                                                    services_.paths, services_.clock);
     sequences_ = new SequenceFiles(this, ui_, *recorder_, services_.files, services_.paths);
+    network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -293,8 +295,14 @@ void Form1::focusChatInput()
     ui_.txtSend->setFocus();
 }
 
-void Form1::sendKeyIndex(int)
+bool Form1::isConnected() const
 {
+    return network_->isConnected();
+}
+
+void Form1::sendKeyIndex(int index)
+{
+    network_->sendKeyIndex(index);
 }
 
 bool Form1::isRecording() const

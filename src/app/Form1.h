@@ -20,6 +20,8 @@ class Form2;
 class Form3;
 class Clock;
 class MidiOut;
+class NetworkPlay;
+class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
 class SettingsStore;
@@ -30,6 +32,7 @@ struct Form1Services {
     SettingsStore& settings;
     Files& files;
     Clock& clock;
+    PlaySocket& socket;
     AppPaths paths;
 };
 
@@ -61,12 +64,13 @@ public:
     MidiSender& midi() { return midi_; }
     RecorderControls& recorder() { return *recorder_; }
     SequenceFiles& sequences() { return *sequences_; }
+    NetworkPlay& network() { return *network_; }
     QTimer& Timer3() { return timer3_; }
     NoteInput& input() { return input_; }
     int patch() const override;
 
     // True while connected to a play server.
-    bool isConnected() const override { return false; }
+    bool isConnected() const override;
 
     // The settings and instrument dialogs, made on first use.
     Form2& showSettings();
@@ -120,5 +124,6 @@ private:
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
     SequenceFiles* sequences_;
+    NetworkPlay* network_;
     bool unloaded_ = false;
 };

@@ -6,6 +6,7 @@
 #include "platform/QtFiles.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
+#include "platform/TcpPlaySocket.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -24,8 +25,9 @@ int main(int argc, char* argv[])
     QtFiles files;
     SystemMidiOut midi(settings);
     QtClock clock;
+    TcpPlaySocket socket;
 
-    Form1 window(Form1Services{midi, settings, files, clock, Paths::fromEnvironment()});
+    Form1 window(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()});
     QObject::connect(&window, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);

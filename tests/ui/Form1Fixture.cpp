@@ -10,8 +10,10 @@ void Form1Test::writeKeyboardSettings(const QByteArray& bytes)
 Form1& Form1Test::start(MidiOut* output, const std::vector<std::string>& arguments)
 {
     settings = std::make_unique<IniSettingsStore>(env.settingsStoreFile());
-    form = std::make_unique<Form1>(
-        Form1Services{output ? *output : midi, *settings, files, clock, Paths::fromEnvironment()});
+    AppPaths paths = Paths::fromEnvironment();
+    if (!programFolder.empty())
+        paths.programFolder = programFolder;
+    form = std::make_unique<Form1>(Form1Services{output ? *output : midi, *settings, files, clock, socket, paths});
     form->startUp(arguments);
     return *form;
 }

@@ -5,6 +5,7 @@
 #include "midi/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtFiles.h"
+#include "platform/TcpPlaySocket.h"
 #include "support/TempEnvironment.h"
 
 #include <QColor>
@@ -20,9 +21,12 @@ protected:
     TempEnvironment env;
     RecordingMidiOut midi;
     ManualClock clock;
+    TcpPlaySocket socket;
     QtFiles files;
     std::unique_ptr<IniSettingsStore> settings;
     std::unique_ptr<Form1> form;
+    // When set, the window looks for shipped programs here instead of beside the tests.
+    std::string programFolder;
 
     // Writes the six-line settings file into the midi folder.
     void writeKeyboardSettings(const QByteArray& bytes);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "net/PlaySocket.h"
+
+#include <QTcpSocket>
+
+// The play server connection on a QTcpSocket, with Nagle's algorithm off so
+// that every message leaves as it was written.
+class TcpPlaySocket : public PlaySocket {
+public:
+    TcpPlaySocket();
+
+    int state() const override;
+    void connectTo(const std::string& host, int port) override;
+    void close() override;
+    void send(std::string_view bytes) override;
+    std::string localHostName() const override;
+
+private:
+    void failed();
+
+    QTcpSocket socket_;
+    bool reported_ = false;  // the failure of this connection was reported
+    bool closing_ = false;   // we close it ourselves: no failure to report
+};

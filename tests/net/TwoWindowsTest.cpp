@@ -1,0 +1,81 @@
+// Two Velorin windows playing together through a real play server.
+#include "app/Form1.h"
+#include "app/ManualClock.h"
+#include "midi/RecordingMidiOut.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/Paths.h"
+#include "platform/QtFiles.h"
+#include "platform/TcpPlaySocket.h"
+#include "support/TempEnvironment.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+struct Musician {
+    RecordingMidiOut midi;
+    ManualClock clock;
+    TcpPlaySocket socket;
+    QtFiles files;
+    IniSettingsStore settings;
+    Form1 form;
+    explicit Musician(const QString& store)
+        : settings(store), form(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()})
+    {
+        form.startUp();
+        form.baseNote = 60;
+    }
+    void connect()
+    {
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box->setTextValue("127.0.0.1");
+            box->accept();
+        });
+        form.controls().mnufileConnect->trigger();
+    }
+    int noteOns(int note) const
+    {
+        int n = 0;
+        for (auto m : midi.messages())
+            n += m == (0x7F0090u | std::uint32_t(note) << 8);
+        return n;
+    }
+};
+}  // namespace
+
+TEST(TwoWindows, AKeyPressedInOneSoundsInBoth)
+{
+    TempEnvironment env;
+    QProcess serv;
+    serv.start(QStringLiteral(SERV_PROGRAM), {"--port", "9352", "--bind", "127.0.0.1"});
+    ASSERT_TRUE(serv.waitForReadyRead(5000));
+    ASSERT_TRUE(serv.readLine().startsWith("listening on 127.0.0.1:9352"));
+
+    Musician a(env.root() + "/a.ini");
+    Musician b(env.root() + "/b.ini");
+    a.connect();
+    b.connect();
+    QTRY_VERIFY_WITH_TIMEOUT(a.form.isConnected() && b.form.isConnected(), 5000);
+    QTest::qWait(200);  // the join notices go round
+
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
+    QApplication::sendEvent(&a.form, &press);
+    QTRY_VERIFY_WITH_TIMEOUT(a.noteOns(60) == 1 && b.noteOns(60) == 1, 5000);
+
+    serv.terminate();
+    ASSERT_TRUE(serv.waitForFinished(5000));
+    EXPECT_EQ(serv.exitCode(), 0);
+    // Pulling the server away brings both windows back to Connect.
+    QTRY_VERIFY_WITH_TIMEOUT(a.form.controls().mnufileConnect->isEnabled() && !a.form.isConnected() &&
+                                 !b.form.isConnected(),
+                             5000);
+}
