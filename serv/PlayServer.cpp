@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <sys/socket.h>
+
 namespace {
 QString peer(const QTcpSocket* s)
 {
@@ -61,14 +64,30 @@ void PlayServer::relay(QTcpSocket* from)
     // Copy the list: dropping a client changes it.
     const std::vector<QTcpSocket*> targets = clients_;
     for (QTcpSocket* to : targets) {
-        if (to->state() != QAbstractSocket::ConnectedState)
-            continue;
-        to->write(message);
-        if (to->bytesToWrite() > maxBuffered_)
-            drop(to, "outgoing data over the bound");
-        else
-            to->flush();
+        if (to->state() == QAbstractSocket::ConnectedState)
+            send(to, message);
     }
+}
+
+void PlayServer::send(QTcpSocket* to, const QByteArray& message)
+{
+    qsizetype done = 0;
+    // While nothing waits in the socket's own buffer, hand the message to the
+    // system at once: one system call, no copy, no later wake-up.
+    if (to->bytesToWrite() == 0) {
+        const ssize_t n = ::send(static_cast<int>(to->socketDescriptor()), message.constData(),
+                                 static_cast<size_t>(message.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0)
+            done = n;
+        else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return drop(to, "connection error");
+    }
+    if (done == message.size())
+        return;
+    // The rest waits in the socket's buffer, which Qt empties as the client reads.
+    to->write(message.constData() + done, message.size() - done);
+    if (to->bytesToWrite() > maxBuffered_)
+        drop(to, "outgoing data over the bound");
 }
 
 void PlayServer::drop(QTcpSocket* client, const char* why)

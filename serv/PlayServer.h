@@ -29,6 +29,7 @@ public:
 private:
     void accept();
     void relay(QTcpSocket* from);
+    void send(QTcpSocket* to, const QByteArray& message);
     void drop(QTcpSocket* client, const char* why);
     void forget(QTcpSocket* client);
     void say(const QString& line);
