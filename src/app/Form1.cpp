@@ -12,6 +12,7 @@
 #include "midi/KeyboardLayout.h"
 #include "midi/MidiOut.h"
 #include "midi/PianoKey.h"
+#include "menus/cMenus.h"
 #include "net/NetworkPlay.h"
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QFrame>
@@ -45,6 +47,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
                                                    services_.paths, services_.clock);
     sequences_ = new SequenceFiles(this, ui_, *recorder_, services_.files, services_.paths);
     network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
+    for (const char* key : {"load", "colr", "set", "rec", "rep1", "help", "rep", "midi", "cls", "sav"})
+        imlToolbar_.add(QString::fromLatin1(key), QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(key))));
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -73,6 +77,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
 
 Form1::~Form1()
 {
+    menus_.reset();
     qApp->removeEventFilter(this);
     delete form2_;
     delete form3_;
@@ -88,6 +93,7 @@ void Form1::startUp(const std::vector<std::string>& arguments)
 {
     updateClock();
     restoreLastPatch();
+    xpmenusA();
     // Velorin's own folder in the user's data: made on first use, so that
     // settings and recordings have a place to go.
     services_.files.makeFolder(services_.paths.midiFolder);
@@ -380,6 +386,24 @@ void Form1::unload()
     delete form2_;
     delete form3_;
     emit unloaded();
+}
+
+void Form1::xpmenusA()
+{
+    // The menus keep their plain look if the engine cannot take them over.
+    try {
+        menus_ = std::make_unique<cMenus>(keyHook_, services_.files);
+        menus_->setImageList(&imlToolbar_);
+        menus_->setDrawStyle(1);
+        menus_->CreateFromForm(this, true);
+        const std::pair<const char*, const char*> images[] = {{"mnuFileSav", "sav"},  {"mnufileload", "load"},
+                                                              {"mnufileclear", "cls"}, {"mnuSet", "set"},
+                                                              {"mnurdme", "midi"},    {"mnucolr", "colr"}};
+        for (const auto& [name, key] : images)
+            menus_->setItemImage(QString::fromLatin1(key), QString::fromLatin1(name));
+    } catch (...) {
+        menus_.reset();
+    }
 }
 
 Form2* Form1::settingsDialog() const

@@ -3,6 +3,8 @@
 #include "app/AppPaths.h"
 #include "app/Form1Controls.h"
 #include "midi/MidiSender.h"
+#include "menus/ImageList.h"
+#include "menus/modSubClass.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
 
@@ -19,6 +21,7 @@ class Files;
 class Form2;
 class Form3;
 class Clock;
+class cMenus;
 class MidiOut;
 class NetworkPlay;
 class PlaySocket;
@@ -65,6 +68,9 @@ public:
     RecorderControls& recorder() { return *recorder_; }
     SequenceFiles& sequences() { return *sequences_; }
     NetworkPlay& network() { return *network_; }
+    // The owner-drawn menus, once start-up has set them up.
+    cMenus* menus() const { return menus_.get(); }
+    const ImageList& imlToolbar() const { return imlToolbar_; }
     QTimer& Timer3() { return timer3_; }
     NoteInput& input() { return input_; }
     int patch() const override;
@@ -103,6 +109,7 @@ private:
     void releaseHook(int index) override;
 
     bool previewKey(QWidget* receiver, QKeyEvent* event);
+    void xpmenusA();
     void releaseHeldKeys();
     void restoreLastPatch();
     void applyKeyboardSettings();
@@ -125,5 +132,8 @@ private:
     std::unique_ptr<RecorderControls> recorder_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;
+    ImageList imlToolbar_;
+    modSubClass keyHook_;
+    std::unique_ptr<cMenus> menus_;
     bool unloaded_ = false;
 };

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Renders the menu icons from their SVG sources (needs rsvg-convert, Debian package librsvg2-bin).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+for svg in *.svg; do
+  rsvg-convert -w 16 -h 16 -o "${svg%.svg}.png" "$svg"
+done
