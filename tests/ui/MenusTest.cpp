@@ -1,0 +1,206 @@
+// The menu engine on the main window's real menus.
+#include "ui/Form1Fixture.h"
+
+#include "menus/cMenus.h"
+#include "menus/cMemDC.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+class Menus : public Form1Test {
+protected:
+    void SetUp() override { start(); }
+    cMenus& menus() { return *form->menus(); }
+    QString shortcutsFile() const { return env.root() + "/shortcuts.bin"; }
+};
+}  // namespace
+
+TEST_F(Menus, ReadsTheWindowsMenusDepthFirst)
+{
+    ASSERT_NE(form->menus(), nullptr);
+    cMenus& m = menus();
+    ASSERT_EQ(m.ItemCount(), 17);
+    const char* names[] = {"mnufile", "mnuFileSav", "mnufileload", "mnufileConnect", "mnuserv", "mnufileclear",
+                           "midiconv", "mnuFileexit", "mnuextr", "mnuRecord", "mnuReplaymid", "mnuSet", "mnuinstrx",
+                           "mnucolr", "mnuhlp", "mnurdme", "mnuAbout"};
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(m.ItemKey(i + 1), names[i]) << i;
+    EXPECT_EQ(m.ItemCaption("mnuFileSav"), "&Save");
+    EXPECT_EQ(m.ItemKeyAccel("mnuFileSav"), "F1");
+    EXPECT_EQ(m.ItemKeyAccel("mnuReplaymid"), "F12");
+    EXPECT_EQ(m.ItemKeyAccel("mnuSet"), "");
+    EXPECT_TRUE(m.ItemTopMenu("mnufile"));
+    EXPECT_FALSE(m.ItemTopMenu("mnuFileSav"));
+    EXPECT_EQ(m.ItemParentID("mnuFileSav"), m.ItemID("mnufile"));
+    EXPECT_EQ(m.ItemParentID("mnufile"), 0);
+    EXPECT_TRUE(m.ItemParentIndex("mnuAbout"));
+    EXPECT_FALSE(m.ItemParentIndex("mnuhlp"));
+    EXPECT_EQ(m.ItemImage("mnuFileSav"), "sav");
+    EXPECT_EQ(m.ItemImage("mnucolr"), "colr");
+    EXPECT_EQ(m.item("mnuSave"), nullptr);
+    EXPECT_EQ(m.DrawStyle(), 1);
+    // Items read from the window register no shortcut and carry no accelerator character.
+    EXPECT_EQ(m.acceleratorRegistry(), "");
+    EXPECT_TRUE(m.item("mnuFileSav")->AccelChar.isEmpty());
+    // Command IDs of read items never meet those AddItem gives.
+    for (int i = 1; i <= m.ItemCount(); ++i)
+        EXPECT_GE(m.ItemID(i), 1000000);
+}
+
+TEST_F(Menus, IndexLookUps)
+{
+    cMenus& m = menus();
+    EXPECT_EQ(m.IndexForKey("MNUFILESAV"), 2);
+    EXPECT_EQ(m.IndexForKey("99"), 0);
+    EXPECT_EQ(m.IndexForKey("3"), 3);
+    EXPECT_EQ(m.IndexForKey(0), 0);
+    EXPECT_EQ(m.IndexForKey(18), 0);
+    m.CurrentMenuIndex = 5;
+    EXPECT_EQ(m.IndexForKey(), 5);
+    EXPECT_EQ(m.ItemKey(), "mnuserv");
+    EXPECT_EQ(m.IndexForID(m.ItemID(7)), 7);
+    EXPECT_EQ(m.IndexForID(42), 0);
+    // A name used twice: the later item answers.
+    const int added = m.AddItem({.Parent = "mnuhlp", .Caption = "Twice", .Key = "mnuAbout", .hasParent = true});
+    EXPECT_EQ(m.IndexForKey("mnuAbout"), m.IndexForID(added));
+}
+
+TEST_F(Menus, CaptionsSetTheAcceleratorCharacterAndKeepIt)
+{
+    cMenus& m = menus();
+    const int id = m.AddItem({.Parent = "mnufile", .Caption = "Sa&ve", .Key = "extra", .hasParent = true});
+    EXPECT_EQ(id, 100);
+    EXPECT_EQ(m.item("extra")->AccelChar, "V");
+    m.setItemCaption("Save", "extra");
+    EXPECT_EQ(m.item("extra")->AccelChar, "V");
+    const int fish = m.AddItem({.Parent = "mnufile", .Caption = "Fish && Chips", .Key = "fish", .hasParent = true});
+    EXPECT_EQ(fish, 101);
+    EXPECT_TRUE(m.item("fish")->AccelChar.isEmpty());
+    m.AddItem({.Parent = "mnufile", .Caption = "End&", .Key = "end", .hasParent = true});
+    EXPECT_TRUE(m.item("end")->AccelChar.isEmpty());
+    // Before an item of the same menu, else at the end.
+    m.AddItem({.Parent = "mnufile", .Caption = "First", .Before = "mnuFileSav", .Key = "first", .hasParent = true,
+               .hasBefore = true});
+    EXPECT_EQ(form->controls().mnufile->actions().first()->text(), "First");
+}
+
+TEST_F(Menus, RegisteredShortcutsFireOnEveryKeyTheyName)
+{
+    cMenus& m = menus();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QSignalSpy clicks(&m, &cMenus::Click);
+    m.setItemKeyAccel("Ctrl+S|Ctrl+K", "mnuSet");
+    EXPECT_EQ(m.acceleratorRegistry(), "|Ctrl+S|Ctrl+K|");
+    EXPECT_EQ(m.IndexForKeyAccel("Ctrl+K"), 12);
+    EXPECT_EQ(m.IndexForKeyAccel("F9"), 0);  // shown by an item, but never registered
+    EXPECT_EQ(form->controls().mnuSet->text(), "Settings\tCtrl+S");  // the first one is shown
+    EXPECT_TRUE(m.KeyAccelPressed("Ctrl+S"));
+    EXPECT_TRUE(m.KeyAccelPressed("Ctrl+K"));
+    ASSERT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), 12);
+
+    m.setItemKeyAccel("Ctrl+T", "mnuSet");
+    EXPECT_FALSE(m.KeyAccelPressed("Ctrl+S"));
+    EXPECT_EQ(m.acceleratorRegistry(), "|Ctrl+T|");
+    m.setItemKeyAccel("Ctrl+U", "mnufile");  // a menu-bar item takes no shortcut
+    EXPECT_EQ(m.ItemKeyAccel("mnufile"), "");
+    EXPECT_FALSE(m.AccelPressed(0));
+
+    // Through the real keyboard: the hook offers Ctrl+T and the engine takes it.
+    QTest::keyClick(form.get(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(clicks.count(), 3);
+    // A disabled item does not fire.
+    m.setItemEnabled(false, "mnuSet");
+    EXPECT_FALSE(m.KeyAccelPressed("Ctrl+T"));
+}
+
+TEST_F(Menus, ShortcutsFireOnlyWhileTheirWindowIsActive)
+{
+    cMenus& m = menus();
+    m.setItemKeyAccel("Ctrl+S", "mnuSet");
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QSignalSpy clicks(&m, &cMenus::Click);
+    EXPECT_FALSE(m.KeyAccelPressed("Ctrl+S"));
+    EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST_F(Menus, ShortcutFilesRoundTripAndRefuseStrangers)
+{
+    cMenus& m = menus();
+    m.setItemKeyAccel("Ctrl+S|F2", "mnuSet");
+    m.setItemKeyAccel("Alt+X", "mnucolr");
+    ASSERT_TRUE(m.SaveShortcuts(shortcutsFile()));
+    const QByteArray saved = TempEnvironment::read(shortcutsFile());
+    EXPECT_EQ(saved.count('\0'), 3 + 3 * 17);
+    EXPECT_TRUE(saved.startsWith(QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0K\0mnufile\0\0", 46)));
+
+    m.setItemKeyAccel("", "mnuSet");
+    m.setItemKeyAccel("F9", "mnucolr");
+    ASSERT_TRUE(m.LoadShortcuts(shortcutsFile()));
+    EXPECT_EQ(m.ItemKeyAccel("mnuSet"), "Ctrl+S|F2");
+    EXPECT_EQ(m.ItemKeyAccel("mnucolr"), "Alt+X");
+
+    TempEnvironment::write(shortcutsFile(), "x" + saved.mid(1));
+    EXPECT_FALSE(m.LoadShortcuts(shortcutsFile()));
+    EXPECT_FALSE(m.LoadShortcuts(env.root() + "/missing"));
+    // An entry cut short after its name clears that item's shortcut.
+    TempEnvironment::write(shortcutsFile(), QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0K\0mnuSet\0", 44));
+    EXPECT_TRUE(m.LoadShortcuts(shortcutsFile()));
+    EXPECT_EQ(m.ItemKeyAccel("mnuSet"), "");
+}
+
+TEST_F(Menus, AnEngineWithoutItemsSavesOnlyTheHeader)
+{
+    modSubClass hook;
+    cMenus empty(hook, files);
+    ASSERT_TRUE(empty.SaveShortcuts(shortcutsFile()));
+    EXPECT_EQ(TempEnvironment::read(shortcutsFile()), QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0", 35));
+}
+
+TEST_F(Menus, ACharacterTypedInAnOpenMenuRunsItsItemOrNothing)
+{
+    cMenus& m = menus();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QMenu* file = form->controls().mnufile;
+    m.setItemCaption("&Clear playlist", "mnufileclear");  // now it has an accelerator character
+    QSignalSpy clears(form->controls().mnufileclear, &QAction::triggered);
+    QSignalSpy loads(form->controls().mnufileload, &QAction::triggered);
+    file->popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    QTest::keyClick(file, Qt::Key_L);  // "&Load" was read from the window: no character, nothing runs
+    EXPECT_EQ(loads.count(), 0);
+    EXPECT_TRUE(file->isVisible());
+    QTest::keyClick(file, Qt::Key_C);
+    EXPECT_EQ(clears.count(), 1);
+    EXPECT_FALSE(file->isVisible());
+}
+
+TEST_F(Menus, RemovingAndPoppingUp)
+{
+    cMenus& m = menus();
+    const int parent = m.AddItem({.Parent = "mnuhlp", .Caption = "More", .Key = "more", .hasParent = true});
+    m.AddItem({.Parent = "more", .Caption = "Inner", .Key = "inner", .hasParent = true});
+    EXPECT_TRUE(m.item("more")->HasSub);
+    const int before = m.ItemCount();
+    m.RemoveItem("more");
+    EXPECT_EQ(m.ItemCount(), before - 2);
+    EXPECT_EQ(m.IndexForID(parent), 0);
+    EXPECT_EQ(m.PopUpMenu("mnuFileSav"), 0);  // no popup of its own
+    QTimer::singleShot(50, [] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            popup->close();
+    });
+    EXPECT_EQ(m.PopUpMenu("mnuhlp", QPoint(5, 5)), 0);  // cancelled
+}
