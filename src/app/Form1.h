@@ -18,6 +18,7 @@
 class Files;
 class Form2;
 class Form3;
+class frmcolor;
 class Clock;
 class MidiOut;
 class NetworkPlay;
@@ -25,6 +26,7 @@ class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
 class SettingsStore;
+class SkinColours;
 
 // What the main window works with, passed in by main (or by a test).
 struct Form1Services {
@@ -77,6 +79,10 @@ public:
     Form3& showInstrument();
     Form2* settingsDialog() const;
     Form3* instrumentDialog() const;
+    // The colour picker, made on first use, modeless.
+    frmcolor& showColourPicker();
+    frmcolor* colourPicker() const;
+    SkinColours& skin() { return *skin_; }
 
 signals:
     // The unload sequence has run; the program ends.
@@ -119,10 +125,12 @@ private:
     NoteInput input_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
+    QPointer<frmcolor> frmcolor_;
     bool redelivering_ = false;
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
+    std::unique_ptr<SkinColours> skin_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;
     bool unloaded_ = false;
