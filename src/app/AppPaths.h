@@ -25,4 +25,8 @@ struct AppPaths {
     std::string oldEventLog() const { return inMidiFolder("pianon.ini"); }
     std::string instrumentNamesFile(const Files& files) const { return shippedFile(files, "darvel.dll"); }
     std::string converterProgram() const { return inProgramFolder("midiconv1"); }
+    std::string skinFile() const { return inMidiFolder("skincolor.ini"); }
+    // Always joined with "/", as every earlier version wrote it: a folder that
+    // ends in a separator gives two.
+    std::string userColourFile() const { return midiFolder + "/usercolors.cps"; }
 };

@@ -4,6 +4,8 @@
 #include "app/NumberText.h"
 #include "app/QtColour.h"
 #include "app/SettingsStore.h"
+#include "colour/SkinColours.h"
+#include "colour/frmcolor.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "dialogs/SettingsFile.h"
@@ -49,6 +51,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
     for (const char* key : {"load", "colr", "set", "rec", "rep1", "help", "rep", "midi", "cls", "sav"})
         imlToolbar_.add(QString::fromLatin1(key), QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(key))));
+    skin_ = std::make_unique<SkinColours>(ui_, services_.files, services_.paths);
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -59,6 +62,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(ui_.mnuFileexit, &QAction::triggered, this, &QWidget::close);
     connect(ui_.mnuSet, &QAction::triggered, this, [this] { showSettings(); });
     connect(ui_.mnuinstrx, &QAction::triggered, this, [this] { showInstrument(); });
+    connect(ui_.mnucolr, &QAction::triggered, this, [this] { showColourPicker(); });
     for (PianoKey* k : ui_.key) {
         connect(k, &PianoKey::mouseDown, this, [this](int i) { input_.mouseDown(i); });
         connect(k, &PianoKey::mouseUp, this, [this](int i) { input_.mouseUp(i); });
@@ -81,6 +85,7 @@ Form1::~Form1()
     qApp->removeEventFilter(this);
     delete form2_;
     delete form3_;
+    delete frmcolor_;
     services_.midi.setLateFailureHandler({});
 }
 
@@ -102,6 +107,7 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     ui_.midiconv->setEnabled(services_.files.fileExists(services_.paths.converterProgram()));
     OpenMidiDevice(0);
     applyKeyboardSettings();
+    skin_->applyStartUp();
     ReadPatch();
 }
 
@@ -369,6 +375,21 @@ Form3& Form1::showInstrument()
     return *form3_;
 }
 
+frmcolor& Form1::showColourPicker()
+{
+    forgetClosed(frmcolor_);
+    if (!frmcolor_) {
+        frmcolor_ = new frmcolor(services_.files, services_.paths.userColourFile(),
+                                 ui_.client->palette().color(QPalette::Window),
+                                 [this](std::int32_t background, std::int32_t layer) { skin_->commit(background, layer); },
+                                 this);
+        frmcolor_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    frmcolor_->show();
+    frmcolor_->raise();
+    return *frmcolor_;
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     unload();
@@ -385,6 +406,7 @@ void Form1::unload()
     midi_.close();
     delete form2_;
     delete form3_;
+    delete frmcolor_;
     emit unloaded();
 }
 
@@ -414,4 +436,9 @@ Form2* Form1::settingsDialog() const
 Form3* Form1::instrumentDialog() const
 {
     return form3_;
+}
+
+frmcolor* Form1::colourPicker() const
+{
+    return frmcolor_;
 }

@@ -20,6 +20,7 @@
 class Files;
 class Form2;
 class Form3;
+class frmcolor;
 class Clock;
 class cMenus;
 class MidiOut;
@@ -28,6 +29,7 @@ class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
 class SettingsStore;
+class SkinColours;
 
 // What the main window works with, passed in by main (or by a test).
 struct Form1Services {
@@ -83,6 +85,10 @@ public:
     Form3& showInstrument();
     Form2* settingsDialog() const;
     Form3* instrumentDialog() const;
+    // The colour picker, made on first use, modeless.
+    frmcolor& showColourPicker();
+    frmcolor* colourPicker() const;
+    SkinColours& skin() { return *skin_; }
 
 signals:
     // The unload sequence has run; the program ends.
@@ -126,10 +132,12 @@ private:
     NoteInput input_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
+    QPointer<frmcolor> frmcolor_;
     bool redelivering_ = false;
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
+    std::unique_ptr<SkinColours> skin_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;
     ImageList imlToolbar_;

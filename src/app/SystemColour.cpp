@@ -46,6 +46,19 @@ std::int32_t translate(std::int32_t colour)
     return colour & 0x00FFFFFF;
 }
 
+std::optional<QColor> shown(std::int32_t colour)
+{
+    if (colour & systemBit) {
+        const int index = colour & 0x7FFFFFFF;
+        if (index > 30)
+            return std::nullopt;
+        return ofIndex(index);
+    }
+    if (colour > 0xFFFFFF)
+        return std::nullopt;
+    return qColour(colour);
+}
+
 QColor toQColor(std::int32_t colour)
 {
     return colour == none ? QColor() : qColour(translate(colour));

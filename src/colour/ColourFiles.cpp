@@ -1,0 +1,60 @@
+#include "colour/ColourFiles.h"
+
+#include "app/NumberText.h"
+#include "app/TextLines.h"
+
+namespace ColourFiles {
+
+namespace {
+std::optional<std::int32_t> packedValue(const std::string& line)
+{
+    return NumberText::toInt32(NumberText::fromText(line));
+}
+
+std::string numberLine(std::int32_t value)
+{
+    return NumberText::toText(value) + " \r\n";
+}
+}  // namespace
+
+Skin parseSkin(const std::string& text)
+{
+    const auto lines = TextLines::split(text, 2);
+    Skin skin;
+    if (!lines.empty())
+        skin.backgroundText = lines[0];
+    skin.background = packedValue(skin.backgroundText);
+    skin.layer = packedValue(lines.size() > 1 ? lines[1] : std::string());
+    return skin;
+}
+
+std::string serializeSkin(std::int32_t background, std::int32_t layer)
+{
+    return numberLine(background) + numberLine(layer);
+}
+
+UserColours parseUserColours(const std::optional<std::string>& text)
+{
+    UserColours colours{};
+    if (!text)
+        return colours;
+    const auto lines = TextLines::split(*text, colours.size());
+    // A read past the end leaves the last line read in place.
+    std::string last;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        if (i < lines.size())
+            last = lines[i];
+        colours[i] = packedValue(last).value_or(0);
+    }
+    return colours;
+}
+
+std::string serializeUserColours(const UserColours& colours)
+{
+    std::string text;
+    for (const std::int32_t c : colours)
+        text += numberLine(c);
+    return text;
+}
+
+}  // namespace ColourFiles
