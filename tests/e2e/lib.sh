@@ -1,0 +1,69 @@
+# Shared steps of the end-to-end runs: a private X server, private XDG
+# folders, and Velorin writing its sound to a WAV file.
+set -euo pipefail
+
+VELORIN="$1"
+ONSETS="$2"
+SERV="${3:-}"
+WORK="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; sleep 0.2; rm -rf "$WORK" 2>/dev/null || true' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# prepare NAME: XDG folders for one Velorin under $WORK/NAME, a sustained
+# organ sound (it ends exactly when the key is released), shipped settings.
+prepare() {
+  local home="$WORK/$1"
+  mkdir -p "$home/data/velorin" "$home/config/velorin" "$home/run"
+  chmod 700 "$home/run"
+  printf '0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n' > "$home/data/velorin/instruments.ini"
+  cat > "$home/config/velorin/velorin.ini" <<INI
+[instru]
+instru=19
+[synth]
+audio-driver=file
+audio-file=$home/out.wav
+soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
+INI
+}
+
+# start NAME [ARGS...]: starts Velorin for NAME in the background; sets PID.
+start() {
+  local name="$1"; shift
+  local home="$WORK/$name"
+  XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" \
+    QT_QPA_PLATFORM=xcb "$VELORIN" "$@" >"$home/log" 2>&1 &
+  PID=$!
+}
+
+# window TITLE: waits for a window whose title matches and focuses it.
+window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || fail "no window named $1"
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  WINDOW="$id"
+}
+
+# hold KEY SECONDS
+hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+
+# finish PID: ends Velorin as a logout would, so that it closes its files.
+finish() {
+  kill -TERM "$1"
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  fail "Velorin did not end"
+}
+
+# bursts NAME: the bursts of sound Velorin wrote, "start length" per line.
+bursts() { "$ONSETS" "$WORK/$1/out.wav"; }
+
+# between X LOW HIGH: true when LOW <= X <= HIGH
+between() { awk -v x="$1" -v l="$2" -v h="$3" 'BEGIN { exit !(x >= l && x <= h) }'; }
+
+# near A B TOLERANCE: true when |A - B| <= TOLERANCE
+near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= t) }'; }
