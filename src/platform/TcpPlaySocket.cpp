@@ -67,6 +67,12 @@ void TcpPlaySocket::send(std::string_view bytes)
 {
     if (socket_.state() != QAbstractSocket::ConnectedState)
         return;
+    // A server that stops reading would make what waits here grow without
+    // end: past the bound the connection counts as failed.
+    if (socket_.bytesToWrite() > maxPending) {
+        failed();
+        return;
+    }
     socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
     socket_.flush();
 }

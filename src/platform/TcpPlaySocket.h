@@ -16,6 +16,9 @@ public:
     void send(std::string_view bytes) override;
     std::string localHostName() const override;
 
+    // How much may wait for a server that does not read before the connection fails.
+    static constexpr qint64 maxPending = 1 << 20;
+
 private:
     void failed();
 
