@@ -6,6 +6,9 @@
 #include <algorithm>
 
 #include <cerrno>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/socket.h>
 
 namespace {
@@ -107,4 +110,9 @@ void PlayServer::forget(QTcpSocket* client)
     clients_.erase(it);
     client->disconnect(this);
     client->deleteLater();
+#if defined(__GLIBC__)
+    // With everyone gone, hand the memory of their buffers back to the system.
+    if (clients_.empty())
+        QMetaObject::invokeMethod(this, [] { malloc_trim(0); }, Qt::QueuedConnection);
+#endif
 }
