@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and prints one table of what Velorin measures, each
+# row with the command that measured it. Peers are Debian's vmpk, ncat and
+# fluidsynth. Usage: bench/run.sh [--quick]
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+VELORIN_SETUP_EXTRA="xvfb xauth xdotool vmpk ncat fluidsynth ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
+quick=0; [ "${1:-}" = "--quick" ] && quick=1
+idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
+fan_seconds=5; [ $quick = 1 ] && fan_seconds=2
+startup_runs=7; [ $quick = 1 ] && startup_runs=3
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" HOME="$work"
+mkdir -p "$XDG_DATA_HOME/velorin" "$XDG_CONFIG_HOME/velorin" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+soundfont=$(readlink -f /usr/share/sounds/sf2/default-GM.sf2)
+synth_ini() {  # the built-in synthesizer writing to a file: the same work as playing to a sound card
+  printf '[synth]\naudio-driver=file\naudio-file=%s\nsoundfont=%s\n' "$work/out.wav" "$soundfont" > "$XDG_CONFIG_HOME/velorin/velorin.ini"
+}
+nosynth_ini() { printf '[midi]\noutput=no such port\n' > "$XDG_CONFIG_HOME/velorin/velorin.ini"; }
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+rows=()
+row() { rows+=("| $1 | $2 | \`$3\` |"); echo "$1: $2" >&2; }
+
+# Key event to MIDI message.
+out=$(build/bench_key_to_midi 2>/dev/null | tail -1)
+row "key event to MIDI message (recording output)" \
+    "median $(sed -E 's/.*median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us.*/\1/' <<<"$out") µs" \
+    "build/bench_key_to_midi"
+
+# Replay accuracy.
+if [ $quick = 0 ]; then
+  out=$(build/bench_replay_accuracy 2>/dev/null | tail -1)
+  row "replay of a 2,000-line log (real clock)" \
+      "error p99 $(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$out") ms, worst $(sed -E 's/.*worst ([0-9.]+) ms.*/\1/' <<<"$out") ms, drift $(sed -E 's/.*drift at the end ([-0-9.]+) ms.*/\1/' <<<"$out") ms" \
+      "build/bench_replay_accuracy"
+fi
+
+# Relay fan-out: serv against ncat --broker; rates keep every run below what
+# the load generator itself can read (about 2 million deliveries a second).
+for spec in "10 100" "100 20" "500 2"; do
+  read -r clients rate <<<"$spec"
+  build/serv --port 19352 --bind 127.0.0.1 >/dev/null 2>&1 & s=$!
+  ncat --broker --max-conns 2000 -l 127.0.0.1 19353 >/dev/null 2>&1 & n=$!
+  sleep 0.5
+  a=$(build/bench_relay_fanout 127.0.0.1 19352 "$clients" "$rate" "$fan_seconds")
+  b=$(build/bench_relay_fanout 127.0.0.1 19353 "$clients" "$rate" "$fan_seconds")
+  kill $s $n; wait $s $n 2>/dev/null || true
+  ra=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$a"); rb=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$b")
+  pa=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$a"); pb=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$b")
+  ma=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$a"); mb=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$b")
+  row "relay, $clients clients × $rate msg/s: serv vs ncat --broker" \
+      "$ra vs $rb deliveries/s (ratio $(awk -v a="$ra" -v b="$rb" 'BEGIN{printf "%.2f", b ? a/b : 0}')); latency median $ma vs $mb ms, p99 $pa vs $pb ms" \
+      "build/bench_relay_fanout 127.0.0.1 PORT $clients $rate $fan_seconds"
+done
+
+# Start-up and peak memory under one Xvfb.
+synth_ini
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+  bench/startup.sh $startup_runs build/velorin > '$work/velorin.txt'
+  bench/startup.sh $startup_runs vmpk > '$work/vmpk.txt'"
+vs=$(cut -d' ' -f1 "$work/velorin.txt" | median); vm=$(cut -d' ' -f2 "$work/velorin.txt" | median)
+ps=$(cut -d' ' -f1 "$work/vmpk.txt" | median); pm=$(cut -d' ' -f2 "$work/vmpk.txt" | median)
+row "start-up to the first visible window, median of $startup_runs (Velorin with the built-in synthesizer vs vmpk)" \
+    "$vs s vs $ps s (vmpk/Velorin $(awk -v a="$ps" -v b="$vs" 'BEGIN{printf "%.2f", a/b}'))" \
+    "xvfb-run bench/startup.sh $startup_runs build/velorin; … vmpk"
+row "peak resident memory, median (Velorin with $(basename "$soundfont") loaded vs vmpk)" \
+    "$((vm / 1024)) MB vs $((pm / 1024)) MB (ratio $(awk -v a="$vm" -v b="$pm" 'BEGIN{printf "%.2f", a/b}'))" \
+    "same runs, VmHWM from /proc"
+
+# Idle CPU.
+nosynth_ini
+c1=$(xvfb-run -a bench/idle_cpu.sh "$idle_seconds" build/velorin)
+synth_ini
+c2=$(xvfb-run -a bench/idle_cpu.sh "$idle_seconds" build/velorin)
+c3=$(bench/idle_cpu.sh "$idle_seconds" fluidsynth -q -i -s -a file -o audio.file.name="$work/fs.wav" \
+       -o audio.period-size=64 -o audio.periods=4 -o synth.dynamic-sample-loading=1 "$soundfont")
+row "idle CPU over ${idle_seconds} s, % of one core" \
+    "Velorin without synthesizer $c1 %, with $c2 %; fluidsynth alone $c3 %" \
+    "xvfb-run bench/idle_cpu.sh $idle_seconds build/velorin; bench/idle_cpu.sh $idle_seconds fluidsynth -i -s -a file …"
+
+echo
+echo "Measured $(date -u +%Y-%m-%d) on $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), $(free -g | awk '/Mem:/ {print $2}') GiB, Debian $(cat /etc/debian_version)."
+echo
+echo "| What | Result | Command |"
+echo "|---|---|---|"
+printf '%s\n' "${rows[@]}"
