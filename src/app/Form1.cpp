@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/SettingsFile.h"
 #include "midi/InstrumentNames.h"
 #include "midi/KeyTranslation.h"
@@ -15,6 +16,7 @@
 #include "net/NetworkPlay.h"
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
+#include "recorder/ShellCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTime>
@@ -45,6 +48,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
                                                    services_.paths, services_.clock);
     sequences_ = new SequenceFiles(this, ui_, *recorder_, services_.files, services_.paths);
     network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
+    shell_ = new ShellCommands(this, ui_, services_.files, services_.paths);
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -55,6 +59,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(ui_.mnuFileexit, &QAction::triggered, this, &QWidget::close);
     connect(ui_.mnuSet, &QAction::triggered, this, [this] { showSettings(); });
     connect(ui_.mnuinstrx, &QAction::triggered, this, [this] { showInstrument(); });
+    connect(ui_.mnuAbout, &QAction::triggered, this, [this] { showAbout(); });
     for (PianoKey* k : ui_.key) {
         connect(k, &PianoKey::mouseDown, this, [this](int i) { input_.mouseDown(i); });
         connect(k, &PianoKey::mouseUp, this, [this](int i) { input_.mouseUp(i); });
@@ -76,6 +81,7 @@ Form1::~Form1()
     qApp->removeEventFilter(this);
     delete form2_;
     delete form3_;
+    delete about_;
     services_.midi.setLateFailureHandler({});
 }
 
@@ -91,9 +97,10 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     // Velorin's own folder in the user's data: made on first use, so that
     // settings and recordings have a place to go.
     services_.files.makeFolder(services_.paths.midiFolder);
+    shell_->setmimetype();
     sequences_->chopen(arguments);
     ui_.Frame1->setPalette(ui_.client->palette());
-    ui_.midiconv->setEnabled(services_.files.fileExists(services_.paths.converterProgram()));
+    shell_->findConverter();
     OpenMidiDevice(0);
     applyKeyboardSettings();
     ReadPatch();
@@ -261,7 +268,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
-    if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::MouseButtonRelease && watched == ui_.Label2 &&
+        ui_.Label2->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        showAbout();
+    } else if (event->type() == QEvent::MouseMove) {
         if (watched == ui_.Label2) {
             setTextColour(ui_.Label2, qColour(rgb(128, 0, 0)));
             // Taken here: passed on, it would reach the window below and undo the colour.
@@ -363,6 +373,19 @@ Form3& Form1::showInstrument()
     return *form3_;
 }
 
+frmAbout& Form1::showAbout()
+{
+    forgetClosed(about_);
+    if (!about_) {
+        about_ = new frmAbout(ui_.client->palette().color(QPalette::Window), this);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+    return *about_;
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     unload();
@@ -379,6 +402,7 @@ void Form1::unload()
     midi_.close();
     delete form2_;
     delete form3_;
+    delete about_;
     emit unloaded();
 }
 
@@ -390,4 +414,9 @@ Form2* Form1::settingsDialog() const
 Form3* Form1::instrumentDialog() const
 {
     return form3_;
+}
+
+frmAbout* Form1::aboutDialog() const
+{
+    return about_;
 }

@@ -25,6 +25,8 @@ class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
 class SettingsStore;
+class ShellCommands;
+class frmAbout;
 
 // What the main window works with, passed in by main (or by a test).
 struct Form1Services {
@@ -77,6 +79,10 @@ public:
     Form3& showInstrument();
     Form2* settingsDialog() const;
     Form3* instrumentDialog() const;
+    // The About box, made on first use and brought forward after that.
+    frmAbout& showAbout();
+    frmAbout* aboutDialog() const;
+    ShellCommands& shell() { return *shell_; }
 
 signals:
     // The unload sequence has run; the program ends.
@@ -119,11 +125,13 @@ private:
     NoteInput input_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
+    QPointer<frmAbout> about_;
     bool redelivering_ = false;
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;
+    ShellCommands* shell_;
     bool unloaded_ = false;
 };
