@@ -25,10 +25,10 @@ set(CPACK_PACKAGE_DESCRIPTION "Velorin shows a 41-key keyboard that plays Genera
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-# The libraries are read off the programs; the Qt platform plugins and a
-# General MIDI SoundFont are needed at run time without being linked.
+set(CPACK_STRIP_FILES ON)
+# Qt, FluidSynth and RtMidi are read off the programs by dpkg-shlibdeps; the
+# General MIDI SoundFont the synthesizer loads is not linked, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6widgets6 (>= 6.4), libqt6network6 (>= 6.4), libfluidsynth3, librtmidi6, fluid-soundfont-gm | timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | timgm6mb-soundfont")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, xdg-utils")
 include(CPack)

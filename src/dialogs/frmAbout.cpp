@@ -61,7 +61,7 @@ frmAbout::frmAbout(const QColor& background, QWidget* parent) : QWidget(parent, 
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About velorin"));
-    setClientSize(this, 6255, 2790);
+    setClientSize(this, 6255, 2535);
     QPalette p = palette();
     p.setColor(QPalette::Window, background);
     setPalette(p);
@@ -91,7 +91,7 @@ frmAbout::frmAbout(const QColor& background, QWidget* parent) : QWidget(parent, 
 
     cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    place(cmdOK_, 4920, 2160, 1095, 375);
+    place(cmdOK_, 4920, 1980, 1095, 375);
     cmdOK_->setFont(designFont("Trebuchet MS", 8.25));
     setButtonColour(cmdOK_, rgb(255, 255, 192));
     connect(cmdOK_, &QPushButton::clicked, this, &QWidget::close);
