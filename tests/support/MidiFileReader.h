@@ -5,7 +5,8 @@
 #include <string_view>
 #include <vector>
 
-// Reads a Standard MIDI File back, strictly: any byte out of place makes it unreadable.
+// Reads a Standard MIDI File back, strictly: any byte out of place, or more
+// or fewer bytes than the chunks declare, makes it unreadable.
 struct MidiFileReader {
     struct Event {
         std::int64_t tick = 0;            // from the start of its track

@@ -121,18 +121,6 @@ TEST_F(FileType, ADesktopThatCannotBeWrittenShowsOneMessage)
     QFile::remove(data() + "/mime");
     QDir().mkpath(env.root() + "/config/mimeapps.list");
     EXPECT_EQ(startAndAnswer(), QStringList{"velorin|Error Setting String Value!"});
-    stop();
-
-    // A list of default applications that cannot be read is never replaced.
-    QDir(env.root() + "/config/mimeapps.list").removeRecursively();
-    const QString list = env.root() + "/config/mimeapps.list";
-    TempEnvironment::write(list, "[Default Applications]\ntext/html=firefox.desktop\n");
-    QFile::setPermissions(list, {});
-    if (!QFile(list).open(QIODevice::ReadOnly)) {  // root reads it anyway
-        EXPECT_EQ(startAndAnswer(), QStringList{"velorin|Error Setting String Value!"});
-        QFile::setPermissions(list, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        EXPECT_EQ(TempEnvironment::read(list), "[Default Applications]\ntext/html=firefox.desktop\n");
-    }
 }
 
 TEST_F(FileType, TheDesktopOpensSequenceFilesWithVelorin)
