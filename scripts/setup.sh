@@ -12,6 +12,7 @@ packages=(
   libfluidsynth-dev librtmidi-dev
   fluid-soundfont-gm timgm6mb-soundfont
   fonts-liberation fonts-dejavu-core fonts-comic-neue
+  shared-mime-info desktop-file-utils xdg-utils file
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )
 if [ "${VELORIN_SETUP_EXTRA:-}" != "" ]; then

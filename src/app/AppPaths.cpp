@@ -14,7 +14,13 @@ std::string AppPaths::join(std::string_view folder, std::string_view name)
 std::string AppPaths::shippedFile(const Files& files, std::string_view name) const
 {
     const std::string beside = inProgramFolder(name);
-    if (files.fileExists(beside) || dataFolder.empty())
+    if (files.fileExists(beside))
         return beside;
-    return join(dataFolder, name);
+    const std::string installed = dataFolder.empty() ? beside : join(dataFolder, name);
+    if (files.fileExists(installed))
+        return installed;
+    for (const std::string& folder : moreShippedFolders)
+        if (files.fileExists(join(folder, name)))
+            return join(folder, name);
+    return installed;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class Files;
 
@@ -11,22 +12,42 @@ struct AppPaths {
     std::string midiFolder;     // the user's Velorin data: settings, log, colours
     std::string programFolder;  // the folder of the running executable
     std::string dataFolder;     // the installed copy of the shipped files
+    // Where else shipped files may be, in order: other installations and the
+    // build folder (a copy of the program in the midi folder finds them there).
+    std::vector<std::string> moreShippedFolders;
+    std::string userDataFolder;    // $XDG_DATA_HOME: the desktop's file types and entries
+    std::string userConfigFolder;  // $XDG_CONFIG_HOME: the desktop's default applications
 
     static std::string join(std::string_view folder, std::string_view name);
 
     std::string inMidiFolder(std::string_view name) const { return join(midiFolder, name); }
     std::string inProgramFolder(std::string_view name) const { return join(programFolder, name); }
 
-    // A file shipped with the program: beside it first, then the installed copy.
+    // A file shipped with the program: beside it first, then the installed
+    // copy, then the other folders. The installed copy's name when none exists.
     std::string shippedFile(const Files& files, std::string_view name) const;
 
     std::string keyboardSettingsFile() const { return inMidiFolder("instruments.ini"); }
     std::string eventLog() const { return inMidiFolder("piano.ini"); }
     std::string oldEventLog() const { return inMidiFolder("pianon.ini"); }
     std::string instrumentNamesFile(const Files& files) const { return shippedFile(files, "darvel.dll"); }
-    std::string converterProgram() const { return inProgramFolder("midiconv1"); }
     std::string skinFile() const { return inMidiFolder("skincolor.ini"); }
     // Always joined with "/", as every earlier version wrote it: a folder that
     // ends in a separator gives two.
     std::string userColourFile() const { return midiFolder + "/usercolors.cps"; }
+    std::string converterProgram(const Files& files) const { return shippedFile(files, "midiconv1"); }
+    std::string guidePage(const Files& files) const { return shippedFile(files, "guide.html"); }
+    std::string iconFile(const Files& files) const { return shippedFile(files, "velorin.svg"); }
+    std::string midiFile() const { return inMidiFolder("piano.mid"); }
+
+    // The program and its settings as the updater installs them.
+    std::string installedProgram() const { return inMidiFolder("velorin"); }
+    std::string runningProgram() const { return inProgramFolder("velorin"); }
+    std::string registryHive() const { return inMidiFolder("registry.hive"); }
+
+    std::string mimePackageFile() const { return join(userDataFolder, "mime/packages/velorin.xml"); }
+    std::string mimeDatabaseFolder() const { return join(userDataFolder, "mime"); }
+    std::string desktopEntryFile() const { return join(userDataFolder, "applications/velorin.desktop"); }
+    std::string desktopEntryFolder() const { return join(userDataFolder, "applications"); }
+    std::string mimeAppsList() const { return join(userConfigFolder, "mimeapps.list"); }
 };

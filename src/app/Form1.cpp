@@ -8,6 +8,7 @@
 #include "colour/frmcolor.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/SettingsFile.h"
 #include "midi/InstrumentNames.h"
 #include "midi/KeyTranslation.h"
@@ -18,6 +19,7 @@
 #include "net/NetworkPlay.h"
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
+#include "recorder/ShellCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +29,7 @@
 #include <QLineEdit>
 #include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTime>
@@ -52,6 +55,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     for (const char* key : {"load", "colr", "set", "rec", "rep1", "help", "rep", "midi", "cls", "sav"})
         imlToolbar_.add(QString::fromLatin1(key), QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(key))));
     skin_ = std::make_unique<SkinColours>(ui_, services_.files, services_.paths);
+    shell_ = new ShellCommands(this, ui_, services_.files, services_.paths);
 
     connect(&timer3_, &QTimer::timeout, this, [this] {
         setTextColour(ui_.instru, palette().color(QPalette::ButtonText));
@@ -63,6 +67,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(ui_.mnuSet, &QAction::triggered, this, [this] { showSettings(); });
     connect(ui_.mnuinstrx, &QAction::triggered, this, [this] { showInstrument(); });
     connect(ui_.mnucolr, &QAction::triggered, this, [this] { showColourPicker(); });
+    connect(ui_.mnuAbout, &QAction::triggered, this, [this] { showAbout(); });
     for (PianoKey* k : ui_.key) {
         connect(k, &PianoKey::mouseDown, this, [this](int i) { input_.mouseDown(i); });
         connect(k, &PianoKey::mouseUp, this, [this](int i) { input_.mouseUp(i); });
@@ -86,6 +91,7 @@ Form1::~Form1()
     delete form2_;
     delete form3_;
     delete frmcolor_;
+    delete about_;
     services_.midi.setLateFailureHandler({});
 }
 
@@ -102,9 +108,10 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     // Velorin's own folder in the user's data: made on first use, so that
     // settings and recordings have a place to go.
     services_.files.makeFolder(services_.paths.midiFolder);
+    shell_->setmimetype();
     sequences_->chopen(arguments);
     ui_.Frame1->setPalette(ui_.client->palette());
-    ui_.midiconv->setEnabled(services_.files.fileExists(services_.paths.converterProgram()));
+    shell_->findConverter();
     OpenMidiDevice(0);
     applyKeyboardSettings();
     skin_->applyStartUp();
@@ -273,7 +280,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
-    if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::MouseButtonRelease && watched == ui_.Label2 &&
+        ui_.Label2->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        showAbout();
+    } else if (event->type() == QEvent::MouseMove) {
         if (watched == ui_.Label2) {
             setTextColour(ui_.Label2, qColour(rgb(128, 0, 0)));
             // Taken here: passed on, it would reach the window below and undo the colour.
@@ -390,6 +400,19 @@ frmcolor& Form1::showColourPicker()
     return *frmcolor_;
 }
 
+frmAbout& Form1::showAbout()
+{
+    forgetClosed(about_);
+    if (!about_) {
+        about_ = new frmAbout(ui_.client->palette().color(QPalette::Window), this);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+    return *about_;
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     unload();
@@ -407,6 +430,7 @@ void Form1::unload()
     delete form2_;
     delete form3_;
     delete frmcolor_;
+    delete about_;
     emit unloaded();
 }
 
@@ -441,4 +465,9 @@ Form3* Form1::instrumentDialog() const
 frmcolor* Form1::colourPicker() const
 {
     return frmcolor_;
+}
+
+frmAbout* Form1::aboutDialog() const
+{
+    return about_;
 }

@@ -30,6 +30,8 @@ class RecorderControls;
 class SequenceFiles;
 class SettingsStore;
 class SkinColours;
+class ShellCommands;
+class frmAbout;
 
 // What the main window works with, passed in by main (or by a test).
 struct Form1Services {
@@ -89,6 +91,10 @@ public:
     frmcolor& showColourPicker();
     frmcolor* colourPicker() const;
     SkinColours& skin() { return *skin_; }
+    // The About box, made on first use and brought forward after that.
+    frmAbout& showAbout();
+    frmAbout* aboutDialog() const;
+    ShellCommands& shell() { return *shell_; }
 
 signals:
     // The unload sequence has run; the program ends.
@@ -133,6 +139,7 @@ private:
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     QPointer<frmcolor> frmcolor_;
+    QPointer<frmAbout> about_;
     bool redelivering_ = false;
     QTimer timer3_;
     QTimer timer4_;
@@ -143,5 +150,6 @@ private:
     ImageList imlToolbar_;
     modSubClass keyHook_;
     std::unique_ptr<cMenus> menus_;
+    ShellCommands* shell_;
     bool unloaded_ = false;
 };

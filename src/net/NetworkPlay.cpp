@@ -151,10 +151,10 @@ void NetworkPlay::sendChatLine()
 
 void NetworkPlay::startServer()
 {
-    // The server installed in the midi folder, else the one shipped beside the program.
+    // The server installed in the midi folder, else the one shipped with the program.
     std::string program = paths_.inMidiFolder("serv");
     if (!files_.fileExists(program))
-        program = paths_.inProgramFolder("serv");
+        program = paths_.shippedFile(files_, "serv");
     if (files_.fileExists(program) && ui_.mnuserv->isEnabled() &&
         QProcess::startDetached(QString::fromStdString(program), {})) {
         ui_.mnuserv->setEnabled(false);

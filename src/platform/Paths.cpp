@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <vector>
+
 #include <unistd.h>
 
 namespace Paths {
@@ -17,6 +19,25 @@ QString xdgFolder(const char* variable, const char* fallbackBelowHome)
 }
 
 std::string local(const QString& path) { return path.toStdString(); }
+
+// Installations the desktop knows of: each prefix whose share folder is in
+// $XDG_DATA_DIRS, with its data in share/velorin and its programs in lib/velorin.
+std::vector<std::string> listedInstallations()
+{
+    QString list = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (list.isEmpty())
+        list = QStringLiteral("/usr/local/share:/usr/share");
+    std::vector<std::string> folders;
+    for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (!QDir::isAbsolutePath(entry))
+            continue;
+        const QString share = QDir::cleanPath(entry);
+        folders.push_back(local(share + QStringLiteral("/velorin")));
+        if (share.endsWith(QStringLiteral("/share")))
+            folders.push_back(local(share.chopped(6) + QStringLiteral("/lib/velorin")));
+    }
+    return folders;
+}
 }  // namespace
 
 AppPaths fromEnvironment()
@@ -25,7 +46,12 @@ AppPaths fromEnvironment()
     paths.midiFolder = local(xdgFolder("XDG_DATA_HOME", ".local/share") + QStringLiteral("/velorin"));
     const QString programFolder = QCoreApplication::applicationDirPath();
     paths.programFolder = local(programFolder);
-    paths.dataFolder = local(QDir::cleanPath(programFolder + QStringLiteral("/../share/velorin")));
+    // Installed, the programs are in <prefix>/lib/velorin and the data in <prefix>/share/velorin.
+    paths.dataFolder = local(QDir::cleanPath(programFolder + QStringLiteral("/" VELORIN_DATA_FROM_PROGRAM)));
+    paths.moreShippedFolders = listedInstallations();
+    paths.moreShippedFolders.push_back(VELORIN_BUILD_FOLDER);
+    paths.userDataFolder = local(xdgFolder("XDG_DATA_HOME", ".local/share"));
+    paths.userConfigFolder = local(xdgFolder("XDG_CONFIG_HOME", ".config"));
     return paths;
 }
 

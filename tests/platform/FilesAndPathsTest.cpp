@@ -2,6 +2,7 @@
 #include "platform/QtFiles.h"
 #include "support/TempEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -35,6 +36,35 @@ TEST(Paths, ShippedFilesAreFoundBesideTheProgramFirst)
     EXPECT_EQ(paths.shippedFile(files, "darvel.dll"), paths.dataFolder + "/darvel.dll");
     TempEnvironment::write(QString::fromStdString(paths.programFolder + "/darvel.dll"), "x");
     EXPECT_EQ(paths.shippedFile(files, "darvel.dll"), paths.programFolder + "/darvel.dll");
+}
+
+TEST(Paths, ACopyOfTheProgramFindsItsInstallationThroughTheDesktopsDataFolders)
+{
+    TempEnvironment env;
+    qputenv("XDG_DATA_DIRS", (env.root() + "/usr/share/:relative/share:" + env.root() + "/opt").toUtf8());
+    AppPaths paths = Paths::fromEnvironment();
+    qunsetenv("XDG_DATA_DIRS");
+    const std::string root = env.root().toStdString();
+    EXPECT_EQ(paths.userDataFolder, root + "/data");
+    EXPECT_EQ(paths.userConfigFolder, root + "/config");
+    ASSERT_EQ(paths.moreShippedFolders.size(), 4u);
+    EXPECT_EQ(paths.moreShippedFolders[0], root + "/usr/share/velorin");
+    EXPECT_EQ(paths.moreShippedFolders[1], root + "/usr/lib/velorin");
+    EXPECT_EQ(paths.moreShippedFolders[2], root + "/opt/velorin");
+    EXPECT_EQ(paths.moreShippedFolders[3], QCoreApplication::applicationDirPath().toStdString());  // built here
+
+    // The program in the midi folder: the guide from the data, the converter from the programs.
+    QtFiles files;
+    paths.programFolder = paths.midiFolder;
+    paths.dataFolder = root + "/nowhere";
+    TempEnvironment::write(env.root() + "/usr/share/velorin/guide.html", "x");
+    TempEnvironment::write(env.root() + "/usr/lib/velorin/midiconv1", "x");
+    EXPECT_EQ(paths.guidePage(files), root + "/usr/share/velorin/guide.html");
+    EXPECT_EQ(paths.converterProgram(files), root + "/usr/lib/velorin/midiconv1");
+    // Beside the program wins; nothing anywhere gives the installed name.
+    TempEnvironment::write(QString::fromStdString(paths.midiFolder + "/midiconv1"), "x");
+    EXPECT_EQ(paths.converterProgram(files), paths.midiFolder + "/midiconv1");
+    EXPECT_EQ(paths.shippedFile(files, "none"), root + "/nowhere/none");
 }
 
 TEST(QtFiles, ReadsOnlyOrdinaryFiles)

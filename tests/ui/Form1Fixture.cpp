@@ -11,8 +11,12 @@ Form1& Form1Test::start(MidiOut* output, const std::vector<std::string>& argumen
 {
     settings = std::make_unique<IniSettingsStore>(env.settingsStoreFile());
     AppPaths paths = Paths::fromEnvironment();
-    if (!programFolder.empty())
+    if (!programFolder.empty()) {
+        // An installation of its own: nothing is found anywhere else.
         paths.programFolder = programFolder;
+        paths.dataFolder.clear();
+        paths.moreShippedFolders.clear();
+    }
     form = std::make_unique<Form1>(Form1Services{output ? *output : midi, *settings, files, clock, socket, paths});
     form->startUp(arguments);
     return *form;

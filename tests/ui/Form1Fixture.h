@@ -25,7 +25,7 @@ protected:
     QtFiles files;
     std::unique_ptr<IniSettingsStore> settings;
     std::unique_ptr<Form1> form;
-    // When set, the window looks for shipped programs here instead of beside the tests.
+    // When set, the window looks for shipped files here only, instead of beside the tests.
     std::string programFolder;
 
     // Writes the six-line settings file into the midi folder.

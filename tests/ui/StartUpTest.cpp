@@ -133,6 +133,7 @@ TEST_F(Form1Test, InstrumentListsHoldEveryNameOnceHoweverOftenTheWindowIsActivat
 
 TEST_F(Form1Test, ControlsSitAtTheirDesignPlaces)
 {
+    programFolder = env.root().toStdString();  // nothing shipped there
     Form1& w = start();
     const auto& c = w.controls();
     EXPECT_EQ(c.client->size(), QSize(784, 188));

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "recorder/HiveRegistry.h"
+
+#include <string>
+
+class Files;
+class QWidget;
+struct AppPaths;
+
+// Registers the ".mus" file type at start-up: the file-type keys in Velorin's
+// registry hive, and the desktop's own records of the type, so that opening a
+// sequence file in a file manager starts Velorin with it. Failures are told
+// in message boxes; start-up goes on after them.
+class File_Commands {
+public:
+    File_Commands(QWidget* owner, Files& files, const AppPaths& paths);
+
+    // Registers ".mus" as "Velorin Sequence", opened by the installed program.
+    void setmimetype();
+
+    void RegisterFileType(const std::string& extension, const std::string& programPath, const std::string& typeName,
+                          const std::string& description, const std::string& iconPath);
+
+    static constexpr char creatingKeyFailed[] = "Error: Creating Key!";
+    static constexpr char settingValueFailed[] = "Error Setting String Value!";
+
+private:
+    // Each message shows at most once for the desktop's part.
+    enum Message { creatingKey, settingValue };
+    void show(Message message);
+    void showOnce(Message message);
+    void registerWithDesktop(const std::string& extension, const std::string& description,
+                             const std::string& iconPath);
+    // Writes only when the content differs; false when it could not be written.
+    bool put(const std::string& path, const std::string& content, bool& changed);
+    void refreshDatabases(bool changed);
+
+    QWidget* owner_;
+    Files& files_;
+    const AppPaths& paths_;
+    HiveRegistry registry_;
+    bool shown_[2] = {false, false};
+};

@@ -1,0 +1,122 @@
+// The updater, run as a user runs it.
+#include "support/TempEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+const QByteArray defaultSettings = "0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n";
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runUpdate(const std::function<void()>& inChild = {})
+{
+    QProcess update;
+    if (inChild)
+        update.setChildProcessModifier(inChild);
+    update.start(QStringLiteral(UPDATE_PROGRAM), {});
+    EXPECT_TRUE(update.waitForFinished(30000));
+    return {update.exitStatus() == QProcess::NormalExit ? update.exitCode() : -1, update.readAllStandardOutput(),
+            update.readAllStandardError()};
+}
+
+QByteArray builtProgram()
+{
+    return TempEnvironment::read(QStringLiteral(VELORIN_PROGRAM));
+}
+
+class Update : public testing::Test {
+protected:
+    TempEnvironment env;
+    QString folder() const { return env.midiFolder(); }
+    QStringList files() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+};
+}  // namespace
+
+TEST_F(Update, InstallsTheBuiltProgramAndTheDefaultSettings)
+{
+    const Outcome run = runUpdate();
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));
+    EXPECT_EQ(TempEnvironment::read(folder() + "/velorin"), builtProgram());  // byte for byte, nothing added
+    EXPECT_TRUE(QFileInfo(folder() + "/velorin").isExecutable());
+    EXPECT_EQ(TempEnvironment::read(folder() + "/instruments.ini"), defaultSettings);
+
+    // Twice gives the same files, and settings the user changed go back to the defaults.
+    TempEnvironment::write(folder() + "/instruments.ini", "3\r\n48\r\n2\r\n");
+    EXPECT_EQ(runUpdate().exitCode, 0);
+    EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));
+    EXPECT_EQ(TempEnvironment::read(folder() + "/velorin"), builtProgram());
+    EXPECT_EQ(TempEnvironment::read(folder() + "/instruments.ini"), defaultSettings);
+}
+
+TEST_F(Update, MakesTheMidiFolderWhenThereIsNone)
+{
+    ASSERT_TRUE(QDir(env.root() + "/data").removeRecursively());
+    EXPECT_EQ(runUpdate().exitCode, 0);
+    EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));
+}
+
+TEST_F(Update, AFolderThatCannotBeMadeIsReportedOnOneLine)
+{
+    // The data folder is a file: no folder can be made below it, whoever runs the updater.
+    ASSERT_TRUE(QDir(env.root() + "/data").removeRecursively());
+    TempEnvironment::write(env.root() + "/data", "not a folder");
+    const Outcome run = runUpdate();
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.startsWith("update: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(folder().toUtf8()));
+    EXPECT_EQ(run.err.count('\n'), 1);
+    EXPECT_TRUE(run.err.endsWith('\n'));
+}
+
+TEST_F(Update, AFileThatCannotBeWrittenWholeKeepsTheOldOneAndFails)
+{
+    TempEnvironment::write(folder() + "/velorin", "the old program");
+    // The disk takes 64 KiB a file: the program does not fit, the settings do.
+    const Outcome run = runUpdate([] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 64 * 1024;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.err.count('\n'), 1);
+    EXPECT_TRUE(run.err.startsWith("update: cannot write " + folder().toUtf8() + "/velorin")) << run.err.toStdString();
+    EXPECT_EQ(TempEnvironment::read(folder() + "/velorin"), "the old program");
+    EXPECT_EQ(TempEnvironment::read(folder() + "/instruments.ini"), defaultSettings);
+    EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));  // no half-written leftovers
+}
+
+TEST_F(Update, TheInstalledProgramRunsAndOpensSequenceFilesFromItsPlace)
+{
+    ASSERT_EQ(runUpdate().exitCode, 0);
+    TempEnvironment::write(env.settingsStoreFile(), "[synth]\naudio-driver=no-such-driver\n");
+    QProcess velorin;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    velorin.setProcessEnvironment(e);
+    velorin.start(folder() + "/velorin", {});
+    ASSERT_TRUE(velorin.waitForStarted());
+    EXPECT_FALSE(velorin.waitForFinished(2000));  // still running
+    const QByteArray entry = TempEnvironment::read(env.root() + "/data/applications/velorin.desktop");
+    EXPECT_TRUE(entry.contains("\nExec=" + folder().toUtf8() + "/velorin %f\n")) << entry.toStdString();
+    velorin.terminate();
+    EXPECT_TRUE(velorin.waitForFinished(5000));
+    EXPECT_EQ(velorin.exitCode(), 0);
+}
