@@ -3,6 +3,7 @@
 #include "support/TempEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -49,4 +50,30 @@ TEST(Durability, UserColoursSurviveAKill)
         b += " 6636321 \r\n";
     }
     killWhileSaving("usercolours", "usercolors.cps", {a, b, ""});
+}
+
+TEST(Durability, TheUpdaterLeavesWholeFilesWhenKilled)
+{
+    TempEnvironment env;
+    QFile built(QStringLiteral(VELORIN_PROGRAM));
+    ASSERT_TRUE(built.open(QIODevice::ReadOnly));
+    const QByteArray program = built.readAll();
+    const QString installed = env.midiFolder() + "/velorin";
+    const QString settings = env.midiFolder() + "/instruments.ini";
+    for (int round = 0; round < 25; ++round) {
+        QDir(env.midiFolder()).removeRecursively();
+        if (round % 2)  // half the time over an older install
+            TempEnvironment::write(installed, "old program");
+        QProcess update;
+        update.start(QStringLiteral(UPDATE_PROGRAM), {});
+        ASSERT_TRUE(update.waitForStarted());
+        QTest::qWait(static_cast<int>(QRandomGenerator::global()->bounded(0, 40)));
+        ::kill(static_cast<pid_t>(update.processId()), SIGKILL);
+        update.waitForFinished();
+        const QByteArray now = TempEnvironment::read(installed);
+        EXPECT_TRUE(now.isEmpty() || now == "old program" || now == program) << "round " << round << ": "
+                                                                              << now.size() << " bytes";
+        const QByteArray s = TempEnvironment::read(settings);
+        EXPECT_TRUE(s.isEmpty() || s == "0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n") << "round " << round;
+    }
 }
