@@ -40,8 +40,8 @@ fi
 
 # Relay fan-out: serv against ncat --broker; rates keep every run below what
 # the load generator itself can read (about 2 million deliveries a second).
-for spec in "10 100" "100 20" "500 2"; do
-  read -r clients rate <<<"$spec"
+for load in "10 100" "100 20" "500 2"; do
+  read -r clients rate <<<"$load"
   build/serv --port 19352 --bind 127.0.0.1 >/dev/null 2>&1 & s=$!
   ncat --broker --max-conns 2000 -l 127.0.0.1 19353 >/dev/null 2>&1 & n=$!
   sleep 0.5

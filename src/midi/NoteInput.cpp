@@ -67,14 +67,7 @@ void NoteInput::keyDown(int code)
         host_.focusChatInput();
         return;
     }
-    const int index = KeyMap::KeyIndex(code);
-    if (host_.isConnected()) {
-        host_.sendKeyIndex(index);
-        return;
-    }
-    host_.NoteOn(index);
-    if (host_.isRecording())
-        host_.pressHook(index);
+    mouseDown(KeyMap::KeyIndex(code));
 }
 
 void NoteInput::keyUp(int code)
@@ -90,6 +83,8 @@ void NoteInput::keyUpIndex(int index)
         host_.releaseHook(index);
 }
 
+// A key press and a mouse press end the same way: sent while connected,
+// else sounded and recorded.
 void NoteInput::mouseDown(int index)
 {
     if (host_.isConnected()) {
