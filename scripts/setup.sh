@@ -13,6 +13,7 @@ packages=(
   fluid-soundfont-gm timgm6mb-soundfont
   fonts-liberation fonts-dejavu-core fonts-comic-neue
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 if [ "${VELORIN_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206
