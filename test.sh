@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds into build/ and runs every test headless.
+# Installs what is missing, builds into build/ and runs every test headless,
+# then each fuzz target for a few seconds (fuzz/run.sh). Arguments go to
+# ctest, and then the fuzz targets are left out. "./test.sh --sanitize" runs
+# the suite built with the sanitizers instead (scripts/sanitize.sh).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 VELORIN_SETUP_EXTRA="xvfb xauth sox xdotool ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh
+if [ "${1:-}" = "--sanitize" ]; then
+  shift
+  exec ./scripts/sanitize.sh "$@"
+fi
 export QT_QPA_PLATFORM=offscreen
-cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+(cd build && ctest --output-on-failure -j"$(nproc)" "$@")
+if [ $# -eq 0 ]; then
+  fuzz/run.sh "${VELORIN_FUZZ_SECONDS:-5}"
+fi

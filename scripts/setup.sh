@@ -14,6 +14,7 @@ packages=(
   fonts-liberation fonts-dejavu-core fonts-comic-neue
   shared-mime-info desktop-file-utils xdg-utils file
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 if [ "${VELORIN_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206

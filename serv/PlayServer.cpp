@@ -29,6 +29,16 @@ PlayServer::PlayServer(QTextStream& log, qint64 maxBuffered, QObject* parent)
     connect(&server_, &QTcpServer::newConnection, this, &PlayServer::accept);
 }
 
+PlayServer::~PlayServer()
+{
+    // The sockets still open belong to server_ and close as it goes, after
+    // clients_ is gone: their last signals must not reach this server any more.
+    for (QTcpSocket* client : clients_) {
+        client->disconnect(this);
+        client->abort();
+    }
+}
+
 bool PlayServer::listen(const QHostAddress& address, quint16 port)
 {
     return server_.listen(address, port);

@@ -19,6 +19,7 @@ public:
     static constexpr qint64 defaultMaxBuffered = 1 << 20;
 
     PlayServer(QTextStream& log, qint64 maxBuffered = defaultMaxBuffered, QObject* parent = nullptr);
+    ~PlayServer() override;
 
     bool listen(const QHostAddress& address, quint16 port);
     QString errorString() const { return server_.errorString(); }

@@ -124,6 +124,19 @@ TEST_F(Relay, JunkAndClientsVanishingMidMessageDoNotStopIt)
     EXPECT_TRUE(logText.contains("disconnect 127.0.0.1:"));
 }
 
+TEST_F(Relay, GoingAwayWithClientsConnectedClosesThemAndNothingElse)
+{
+    auto a = client();
+    auto b = client();
+    waitForClients(2);
+    const QString before = logText;
+    server.reset();
+    // The sockets closing as the server goes do not call back into it.
+    EXPECT_EQ(logText.toStdString(), before.toStdString());
+    QTRY_COMPARE_WITH_TIMEOUT(a->state(), QAbstractSocket::UnconnectedState, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(b->state(), QAbstractSocket::UnconnectedState, 3000);
+}
+
 TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)
 {
     QProcess serv;
