@@ -335,11 +335,13 @@ bool Form1::isRecording() const
 void Form1::pressHook(int index)
 {
     recorder_->recorder().pressHook(index);
+    recorder_->colourSoon();
 }
 
 void Form1::releaseHook(int index)
 {
     recorder_->recorder().releaseHook(index);
+    recorder_->colourSoon();
 }
 
 namespace {

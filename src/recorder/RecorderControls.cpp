@@ -13,9 +13,10 @@
 #include <QScrollBar>
 
 namespace {
-// The colouring timer was designed at 1 ms; 10 ms is the fastest the
-// original platform ran it, and costs nothing while idle.
-constexpr int colouringIntervalMs = 10;
+// The colouring follows every change Velorin makes to the log at once (see
+// the callers of colourReplayLabel); the timer only notices changes made from
+// outside, so a slow tick keeps an idle window from waking 100 times a second.
+constexpr int colouringIntervalMs = 100;
 
 void setTextColour(QWidget* w, std::int32_t colour)
 {
@@ -84,6 +85,7 @@ void RecorderControls::replaySoon()
 
 void RecorderControls::clear()
 {
+    colourSoon();
     player_.stop();
     if (files_.fileExists(paths_.eventLog())) {
         files_.remove(paths_.eventLog());
@@ -92,6 +94,11 @@ void RecorderControls::clear()
     }
     files_.remove(paths_.eventLog());
     form_.setWindowTitle(QStringLiteral("Velorin Piano"));
+}
+
+void RecorderControls::colourSoon()
+{
+    QTimer::singleShot(0, this, &RecorderControls::colourReplayLabel);
 }
 
 void RecorderControls::colourReplayLabel()

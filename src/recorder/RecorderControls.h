@@ -31,6 +31,8 @@ public:
 
     // One tick of the recorder-state colouring.
     void colourReplayLabel();
+    // The same, once the current event is handled: after the log changed.
+    void colourSoon();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -60,6 +60,7 @@ void SequenceFiles::load()
         return;
     recorder_.clear();
     copy(source.toStdString(), paths_.eventLog());
+    recorder_.colourSoon();
     recorder_.replay();
 }
 
@@ -68,6 +69,8 @@ void SequenceFiles::chopen(const std::vector<std::string>& arguments)
     const auto path = CommandLine::sequenceFile(arguments);
     if (!path || !files_.fileExists(*path))
         return;
-    if (copy(*path, paths_.eventLog()))
+    if (copy(*path, paths_.eventLog())) {
+        recorder_.colourSoon();
         recorder_.replaySoon();
+    }
 }
