@@ -4,6 +4,7 @@
 # fluidsynth. Usage: bench/run.sh [--quick]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+. scripts/children.sh
 VELORIN_SETUP_EXTRA="xvfb xauth xdotool vmpk ncat fluidsynth ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
 quick=0; [ "${1:-}" = "--quick" ] && quick=1
 idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
@@ -47,7 +48,7 @@ for load in "10 100" "100 20" "500 2"; do
   sleep 0.5
   a=$(build/bench_relay_fanout 127.0.0.1 19352 "$clients" "$rate" "$fan_seconds")
   b=$(build/bench_relay_fanout 127.0.0.1 19353 "$clients" "$rate" "$fan_seconds")
-  kill $s $n; wait $s $n 2>/dev/null || true
+  stop_child "$s"; stop_child "$n"
   ra=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$a"); rb=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$b")
   pa=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$a"); pb=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$b")
   ma=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$a"); mb=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$b")

@@ -79,6 +79,11 @@ int FluidSynthOut::open(int)
         fluid_settings_setstr(s, "audio.file.name", options_.audioFile.c_str());
 
     synth_.reset(new_fluid_synth(s));
+    // A new synthesizer's effect delay lines hold whatever the heap held
+    // before; the reset clears them, or the first tens of milliseconds play
+    // that memory as a loud burst.
+    if (synth_)
+        fluid_synth_system_reset(synth_.get());
     if (!synth_ || !startAudio()) {
         close();
         return errorNoDevice;

@@ -6,7 +6,9 @@ VELORIN="$1"
 ONSETS="$2"
 SERV="${3:-}"
 WORK="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null || true; sleep 0.2; rm -rf "$WORK" 2>/dev/null || true' EXIT
+# shellcheck source=../../scripts/children.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/children.sh"
+trap 'for p in $(jobs -p); do signal_child "$p" TERM || true; done; sleep 0.2; rm -rf "$WORK" 2>/dev/null || true' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -54,7 +56,7 @@ hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
 # finish PID: ends Velorin as a logout would, so that it closes its files.
 finish() {
-  kill -TERM "$1"
+  signal_child "$1" TERM || fail "Velorin had ended before it was asked to"
   for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   fail "Velorin did not end"
 }

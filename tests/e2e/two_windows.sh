@@ -30,7 +30,7 @@ hold z 0.3
 sleep 1
 finish "$A"
 finish "$B"
-kill -TERM "$SERV_PID"; wait "$SERV_PID" || true
+stop_child "$SERV_PID"
 for who in a b; do
   n=$(bursts "$who" | wc -l)
   echo "$who: $n bursts"; bursts "$who"

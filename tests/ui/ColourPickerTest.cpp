@@ -387,9 +387,11 @@ TEST_F(ColourPicker, CommitTakesTheLayerThenTheBackgroundThenApplies)
 
     // The next opening starts afresh, in the new colour.
     frmcolor& again = open();
-    EXPECT_NE(&again, &d);
     EXPECT_EQ(again.palette().color(QPalette::Window), bg);
     EXPECT_TRUE(again.controls().Option1->isEnabled());
+    EXPECT_TRUE(again.controls().Option2->isEnabled());
+    EXPECT_EQ(again.layerColour(), std::nullopt);
+    EXPECT_EQ(again.backgroundColour(), std::nullopt);
 
     stop();
     start();
