@@ -1,10 +1,12 @@
-// What a connected window does with data from the play server: a chat line
-// goes to the front of the chat box, anything else is read as a key index.
-// The input is cut into arrivals at NUL bytes; the first byte also gives a
-// small chat box size, so that the cut at the box's end is exercised too.
+// What a connected window does with data from the play server: arrivals cut
+// into messages at CR LF, a chat line to the front of the chat box, anything
+// else read as a key index. The input is cut into arrivals at NUL bytes; the
+// first byte also gives a small chat box size, so that the cut at the box's
+// end is exercised too.
 #include "FuzzCheck.h"
 
 #include "net/WireFormat.h"
+#include "net/WireReader.h"
 
 #include <cstdint>
 #include <string>
@@ -52,12 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string chat;
     std::string smallChat;
+    WireReader reader;
     std::size_t start = 0;
     while (start <= all.size()) {
         const auto nul = all.find('\0', start);
         const std::string_view piece = all.substr(start, nul == std::string_view::npos ? all.npos : nul - start);
-        arrive(piece, chat, windowChatBytes);
-        arrive(piece, smallChat, smallBox);
+        for (const std::string& message : reader.take(piece)) {
+            FUZZ_CHECK(!message.empty());
+            FUZZ_CHECK(!reader.framed() || message.find("\r\n") == std::string::npos);
+            arrive(message, chat, windowChatBytes);
+            arrive(message, smallChat, smallBox);
+        }
         if (nul == std::string_view::npos)
             break;
         start = nul + 1;

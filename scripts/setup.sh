@@ -13,6 +13,7 @@ packages=(
   fluid-soundfont-gm timgm6mb-soundfont
   fonts-liberation fonts-dejavu-core fonts-comic-neue
   shared-mime-info desktop-file-utils xdg-utils file
+  libxcb-xkb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )

@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTime>
+#include <QWindow>
 
 namespace {
 void setTextColour(QWidget* w, const QColor& colour)
@@ -44,8 +45,19 @@ void setTextColour(QWidget* w, const QColor& colour)
 }  // namespace
 
 Form1::Form1(Form1Services services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), ui_(this), midi_(services_.midi), input_(*this)
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      ui_(this),
+      midi_(services_.midi),
+      input_(*this),
+      repeats_([this](int code) { input_.keyDown(code); }, [this](int code) { input_.keyUp(code); })
 {
+    // A release held back to see whether it is half of an auto-repeat is
+    // delivered when no press of its key follows within a few milliseconds:
+    // the press of a repeat comes at once, but may not have been read yet.
+    repeatFlush_.setSingleShot(true);
+    repeatFlush_.setInterval(10);
+    connect(&repeatFlush_, &QTimer::timeout, this, [this] { repeats_.flush(); });
     timer3_.setInterval(2000);
     timer4_.setInterval(1000);
     recorder_ = std::make_unique<RecorderControls>(*this, static_cast<PlayerHost&>(*this), ui_, services_.files,
@@ -78,6 +90,11 @@ Form1::Form1(Form1Services services, QWidget* parent)
     ui_.HScrollPatch->installEventFilter(this);
     ui_.Label2->installEventFilter(this);
     ui_.client->installEventFilter(this);
+    // Keys held while the keyboard goes elsewhere never see their key-up here.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+        if (now != windowHandle())
+            releaseHeldKeys();
+    });
 
     services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
 
@@ -239,14 +256,21 @@ bool Form1::event(QEvent* event)
 
 void Form1::releaseHeldKeys()
 {
-    // Keys held while another window takes the keyboard never see their
-    // key-up: release them now, or their notes would hang.
-    std::vector<int> held;
-    for (const PianoKey* k : ui_.key)
-        if (k->shownPressed())
-            held.push_back(k->index());
-    input_.releaseAll(held);
+    // Keys held while a menu, a dialog, another window or the chat line takes
+    // the keyboard never see their key-up: release them now through the
+    // key-up path, or their notes would hang and go unrecorded.
+    repeats_.forgetHeld();
+    input_.releaseAll();
 }
+
+namespace {
+// Which key a stroke is: the physical key when the event carries it, else
+// the Qt key (events made by tests), kept apart from scan codes.
+std::uint32_t strokeKey(const QKeyEvent& event)
+{
+    return event.nativeScanCode() ? event.nativeScanCode() : 0x80000000u | static_cast<std::uint32_t>(event.key());
+}
+}  // namespace
 
 bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
 {
@@ -255,14 +279,16 @@ bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
     QWidget* first = focusWidget() ? focusWidget() : this;
     if (redelivering_ || receiver->window() != this || receiver != first)
         return false;
-    const int code = virtualKeyCode(*event);
-    if (event->type() == QEvent::KeyRelease) {
-        // Auto-repeat arrives as release and press pairs; only the real release counts.
-        if (!event->isAutoRepeat())
-            input_.keyUp(code);
+    const KeyRepeatFilter::Stroke stroke{strokeKey(*event), event->timestamp(), event->isAutoRepeat(),
+                                         virtualKeyCode(*event)};
+    if (event->type() == QEvent::KeyRelease)
+        repeats_.release(stroke);
+    else
+        repeats_.press(stroke);
+    if (repeats_.hasPending())
+        repeatFlush_.start();
+    if (event->type() == QEvent::KeyRelease)
         return false;
-    }
-    input_.keyDown(code);
     if (focusWidget() == ui_.txtSend && first != ui_.txtSend) {
         // The chat line took the focus: the key types into it.
         QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
@@ -293,6 +319,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             setTextColour(ui_.Label2, qColour(rgb(64, 0, 64)));
     } else if (event->type() == QEvent::FocusIn && watched == ui_.HScrollPatch) {
         highlightInstrument();
+    } else if (event->type() == QEvent::FocusIn && watched == ui_.txtSend) {
+        releaseHeldKeys();
+    } else if (event->type() == QEvent::Show && watched->isWidgetType() && watched != this) {
+        // A menu, a dialog or a message box of Velorin's takes the keyboard
+        // when it shows; a tooltip does not.
+        const auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && w->windowType() != Qt::ToolTip)
+            releaseHeldKeys();
     }
     return QMainWindow::eventFilter(watched, event);
 }

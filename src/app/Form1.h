@@ -5,6 +5,7 @@
 #include "midi/MidiSender.h"
 #include "menus/ImageList.h"
 #include "menus/modSubClass.h"
+#include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
 
@@ -77,6 +78,9 @@ public:
     const ImageList& imlToolbar() const { return imlToolbar_; }
     QTimer& Timer3() { return timer3_; }
     NoteInput& input() { return input_; }
+    // One press and one release per stroke of a computer key; main turns
+    // pairing on where the window system cannot mark auto-repeat itself.
+    KeyRepeatFilter& repeats() { return repeats_; }
     int patch() const override;
 
     // True while connected to a play server.
@@ -136,6 +140,8 @@ private:
     Form1Controls ui_;
     MidiSender midi_;
     NoteInput input_;
+    KeyRepeatFilter repeats_;
+    QTimer repeatFlush_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     QPointer<frmcolor> frmcolor_;

@@ -1,4 +1,5 @@
 #include "app/DesignFonts.h"
+#include "app/DetectableAutoRepeat.h"
 #include "app/Form1.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
@@ -28,6 +29,9 @@ int main(int argc, char* argv[])
     TcpPlaySocket socket;
 
     Form1 window(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()});
+    // Where X cannot mark repeats, a release and a press of one key with one
+    // timestamp are taken as a repeat.
+    window.repeats().setPairReleases(!enableDetectableAutoRepeat());
     QObject::connect(&window, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);

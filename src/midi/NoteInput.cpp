@@ -4,6 +4,21 @@
 #include "midi/KeyMap.h"
 #include "midi/VirtualKeys.h"
 
+#include <algorithm>
+#include <utility>
+
+namespace {
+// Removes one v from list; true when it was there.
+bool take(std::vector<int>& list, int v)
+{
+    const auto it = std::find(list.begin(), list.end(), v);
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+}  // namespace
+
 NoteInput::NoteInput(NoteInputHost& host) : host_(host) {}
 
 bool NoteInput::isIgnored(int code)
@@ -67,13 +82,23 @@ void NoteInput::keyDown(int code)
         host_.focusChatInput();
         return;
     }
-    mouseDown(KeyMap::KeyIndex(code));
+    if (std::find(heldCodes_.begin(), heldCodes_.end(), code) == heldCodes_.end())
+        heldCodes_.push_back(code);
+    press(KeyMap::KeyIndex(code));
 }
 
 void NoteInput::keyUp(int code)
 {
     keyRepeatCount = 0;
-    keyUpIndex(KeyMap::KeyIndex(code));
+    const int index = KeyMap::KeyIndex(code);
+    if (take(heldCodes_, code)) {
+        keyUpIndex(index);
+        return;
+    }
+    // A release whose press never reached a note (a shortcut, a modifier, a
+    // key taken by the chat line or past the repeat limit) has no length to
+    // record; its note-off is harmless.
+    host_.NoteOff(index);
 }
 
 void NoteInput::keyUpIndex(int index)
@@ -83,9 +108,15 @@ void NoteInput::keyUpIndex(int index)
         host_.releaseHook(index);
 }
 
+void NoteInput::mouseDown(int index)
+{
+    heldMouse_.push_back(index);
+    press(index);
+}
+
 // A key press and a mouse press end the same way: sent while connected,
 // else sounded and recorded.
-void NoteInput::mouseDown(int index)
+void NoteInput::press(int index)
 {
     if (host_.isConnected()) {
         host_.sendKeyIndex(index);
@@ -98,12 +129,20 @@ void NoteInput::mouseDown(int index)
 
 void NoteInput::mouseUp(int index)
 {
-    keyUpIndex(index);
+    if (take(heldMouse_, index))
+        keyUpIndex(index);
+    else
+        host_.NoteOff(index);  // already released when the keyboard left
 }
 
-void NoteInput::releaseAll(const std::vector<int>& indices)
+void NoteInput::releaseAll()
 {
-    for (int index : indices)
+    // Copied first: each release may run code that presses again.
+    const std::vector<int> codes = std::exchange(heldCodes_, {});
+    const std::vector<int> mouse = std::exchange(heldMouse_, {});
+    for (int code : codes)
+        keyUpIndex(KeyMap::KeyIndex(code));
+    for (int index : mouse)
         keyUpIndex(index);
     keyRepeatCount = 0;
 }

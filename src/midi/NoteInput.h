@@ -42,9 +42,10 @@ public:
     void mouseDown(int index);
     void mouseUp(int index);
 
-    // For keys whose key-up will never arrive (the window lost the keyboard):
-    // releases each index through the key-up path and resets the counter.
-    void releaseAll(const std::vector<int>& indices);
+    // For keys whose key-up will never arrive (the keyboard went to a menu,
+    // a dialog or another window): releases every key and mouse press still
+    // held through its own release path, then resets the counter.
+    void releaseAll();
 
     std::int16_t keyRepeatCount = 0;
 
@@ -56,6 +57,11 @@ public:
 private:
     void moveBaseNote(int delta);
     void keyUpIndex(int index);
+    void press(int index);
 
     NoteInputHost& host_;
+    // Keys whose press reached the note (sounded or sent) and mouse presses
+    // on keys, until their release: only these releases are recorded.
+    std::vector<int> heldCodes_;
+    std::vector<int> heldMouse_;
 };

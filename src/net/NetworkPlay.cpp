@@ -59,6 +59,7 @@ void NetworkPlay::connectToServer()
                                                QStringLiteral("Please enter the Server's IP address"),
                                                QLineEdit::Normal, QString(), &ok);
     host_ = ok ? host.toStdString() : std::string();
+    reader_.reset();
     socket_.connectTo(host_, WireFormat::port);
     ui_.Command1->setEnabled(false);
 }
@@ -90,18 +91,24 @@ void NetworkPlay::connected()
 void NetworkPlay::arrived(const std::string& data)
 {
     showChat(true);
-    if (WireFormat::isChat(data)) {
-        chat_ = WireFormat::prependChat(WireFormat::chatText(data), chat_, maxChatBytes);
+    for (const std::string& message : reader_.take(data))
+        handle(message);
+    ui_.instru->setText(QStringLiteral("Shared Music Play"));
+}
+
+void NetworkPlay::handle(const std::string& message)
+{
+    if (WireFormat::isChat(message)) {
+        chat_ = WireFormat::prependChat(WireFormat::chatText(message), chat_, maxChatBytes);
         // A flood of messages redraws the box once per pass of the event loop.
         if (!chatBoxStale_) {
             chatBoxStale_ = true;
             QTimer::singleShot(0, this, &NetworkPlay::refreshChatBox);
         }
-    } else if (const auto index = WireFormat::noteIndex(data)) {
+    } else if (const auto index = WireFormat::noteIndex(message)) {
         form_.NoteOn(*index);
         form_.NoteOff(*index);
     }
-    ui_.instru->setText(QStringLiteral("Shared Music Play"));
 }
 
 void NetworkPlay::refreshChatBox()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/WireReader.h"
+
 #include <QObject>
 
 #include <string>
@@ -40,6 +42,7 @@ protected:
 private:
     void connected();
     void arrived(const std::string& data);
+    void handle(const std::string& message);
     void failed();
     void showChat(bool shown);
     void sendChatLine();
@@ -51,6 +54,7 @@ private:
     Files& files_;
     const AppPaths& paths_;
     std::string host_;
+    WireReader reader_;
     std::string chat_;
     bool chatBoxStale_ = false;
 };

@@ -6,17 +6,17 @@ namespace WireFormat {
 
 std::string joinNotice(std::string_view host)
 {
-    return ": Connected to the Server with IP: " + std::string(host);
+    return ": Connected to the Server with IP: " + std::string(host) + std::string(end);
 }
 
 std::string keyPress(int index)
 {
-    return std::to_string(index);
+    return std::to_string(index) + std::string(end);
 }
 
 std::string chatLine(std::string_view sender, std::string_view text)
 {
-    return ":" + std::string(sender) + ": " + std::string(text);
+    return ":" + std::string(sender) + ": " + std::string(text) + std::string(end);
 }
 
 bool isChat(std::string_view data)

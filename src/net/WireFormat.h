@@ -5,11 +5,14 @@
 #include <string>
 #include <string_view>
 
-// Shared play's messages: plain unframed text, one write each. A key press is
-// its key index in decimal; a chat line starts with ":".
+// Shared play's messages: plain text, one write each, each ended by CR LF
+// (WireReader cuts arrivals at them; peers that read one arrival as one
+// message still find the key index at its start). A key press is its key
+// index in decimal; a chat line starts with ":".
 namespace WireFormat {
 
 inline constexpr int port = 9352;
+inline constexpr std::string_view end = "\r\n";
 
 std::string joinNotice(std::string_view host);
 std::string keyPress(int index);

@@ -1,5 +1,6 @@
 // A Velorin window against a play server that misbehaves: it stays
 // responsive, keeps its memory bounded and does not crash.
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "net/NetworkPlay.h"
@@ -44,7 +45,7 @@ protected:
             }
         });
         form->controls().mnufileConnect->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(form->isConnected(), 5000);
+        ASSERT_EVENTUALLY(form->isConnected(), 5000);
     }
 
     // Runs the event loop for a while; the longest wait between two ticks of a 10 ms timer.

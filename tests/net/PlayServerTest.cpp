@@ -1,4 +1,5 @@
 // The play server with real clients on loopback.
+#include "support/Eventually.h"
 #include "PlayServer.h"
 
 #include <QProcess>
@@ -29,7 +30,7 @@ protected:
         EXPECT_TRUE(s->waitForConnected(3000));
         return s;
     }
-    void waitForClients(int n) { QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), n, 3000); }
+    void waitForClients(int n) { ASSERT_EVENTUALLY_EQ(server->clientCount(), n, 3000); }
 };
 
 QByteArray readUntil(QTcpSocket& s, qsizetype size)
@@ -133,8 +134,8 @@ TEST_F(Relay, GoingAwayWithClientsConnectedClosesThemAndNothingElse)
     server.reset();
     // The sockets closing as the server goes do not call back into it.
     EXPECT_EQ(logText.toStdString(), before.toStdString());
-    QTRY_COMPARE_WITH_TIMEOUT(a->state(), QAbstractSocket::UnconnectedState, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(b->state(), QAbstractSocket::UnconnectedState, 3000);
+    ASSERT_EVENTUALLY_EQ(a->state(), QAbstractSocket::UnconnectedState, 3000);
+    ASSERT_EVENTUALLY_EQ(b->state(), QAbstractSocket::UnconnectedState, 3000);
 }
 
 TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)

@@ -1,5 +1,6 @@
 // The built-in synthesizer, for real: FluidSynth renders through its file
 // driver into a WAV that the test then reads.
+#include "support/Eventually.h"
 #include "platform/FluidSynthOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/SystemMidiOut.h"
@@ -98,7 +99,7 @@ TEST(Synth, ABrokenSoundFontIsReportedLateOnTheOpeningThread)
     ASSERT_EQ(synth.open(-1), 0);
     EXPECT_FALSE(synth.waitUntilLoaded());
     EXPECT_FALSE(reported);  // not from the loading thread
-    QTRY_VERIFY_WITH_TIMEOUT(reported, 2000);
+    ASSERT_EVENTUALLY(reported, 2000);
     EXPECT_TRUE(reported);
     synth.shortMsg(0x7F3C90);
 }

@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "recorder/DesktopFiles.h"
@@ -108,7 +109,7 @@ TEST_F(FileType, WithoutWriteAccessTheTwoMessagesShowAndStartUpGoesOn)
     EXPECT_EQ(midi.messages(), (std::vector<std::uint32_t>{0x00C0}));
     EXPECT_EQ(form->controls().instru->text(), "Acoustic Grand Piano");
     EXPECT_EQ(form->baseNote, 60);
-    QTRY_VERIFY_WITH_TIMEOUT(form->recorder().player().running(), 2000);
+    ASSERT_EVENTUALLY(form->recorder().player().running(), 2000);
 }
 
 TEST_F(FileType, ADesktopThatCannotBeWrittenShowsOneMessage)

@@ -121,6 +121,9 @@ TEST_F(Playing, AtMostThreeKeyDownsAreHandledUntilAKeyIsReleased)
     press(Qt::Key_V);  // the fourth is not handled
     EXPECT_EQ(midi.messages(), (Messages{on(60), on(62), on(64)}));
     release(Qt::Key_C);
+    press(Qt::Key_V);  // V is still held: its repeat is not a new stroke
+    EXPECT_EQ(midi.messages().back(), off(64));
+    release(Qt::Key_V);
     press(Qt::Key_V);
     EXPECT_EQ(midi.messages().back(), on(65));
 }

@@ -1,4 +1,5 @@
 // Replay on a manual clock: every wait is exact and nothing really sleeps.
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "midi/PianoKey.h"
@@ -148,10 +149,10 @@ TEST_F(Replay, TheReplayLabelShowsWhetherARecordingExists)
     EXPECT_EQ(textColour(label), QColor(0, 0, 128));
     EXPECT_TRUE(form->controls().tdelay->isHidden());
     writeLog("0: 1\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(textColour(label), QColor(255, 0, 0), 1000);
+    ASSERT_EVENTUALLY_EQ(textColour(label), QColor(255, 0, 0), 1000);
     EXPECT_FALSE(form->controls().tdelay->isHidden());
     form->recorder().clear();
-    QTRY_COMPARE_WITH_TIMEOUT(textColour(label), QColor(0, 0, 128), 1000);
+    ASSERT_EVENTUALLY_EQ(textColour(label), QColor(0, 0, 128), 1000);
 }
 
 TEST_F(Replay, HoveringTheReplayLabelEnlargesIt)

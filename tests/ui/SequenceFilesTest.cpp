@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "recorder/RecorderControls.h"
@@ -86,7 +87,7 @@ TEST_F(Sequences, AFileOnTheCommandLineReplaysShortlyAfterStart)
         EXPECT_EQ(TempEnvironment::read(logPath()), "5: 10\r\n");
         EXPECT_TRUE(form->recorder().Timer5().isActive());
         EXPECT_EQ(form->recorder().Timer5().interval(), 100);
-        QTRY_VERIFY_WITH_TIMEOUT(form->recorder().player().running(), 2000);
+        ASSERT_EVENTUALLY(form->recorder().player().running(), 2000);
         EXPECT_FALSE(form->recorder().Timer5().isActive());
         clock.runAll();
         EXPECT_EQ(midi.messages().size(), 3u);  // program change, note on, note off

@@ -1,3 +1,4 @@
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "recorder/ShellCommands.h"
@@ -58,7 +59,7 @@ TEST_F(Shell, CreateMidiNeedsTheConverterAtStartUp)
     ASSERT_TRUE(form->controls().midiconv->isEnabled());
     EXPECT_EQ(form->controls().midiconv->shortcut(), QKeySequence(Qt::Key_F6));
     form->controls().midiconv->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(midiFile()), 10000);
+    ASSERT_EVENTUALLY(QFile::exists(midiFile()), 10000);
     std::optional<MidiFileReader> file;
     for (int i = 0; i < 100 && !file; ++i, QTest::qWait(20))  // written in one step, but wait for the converter
         file = MidiFileReader::read(TempEnvironment::read(midiFile()).toStdString());

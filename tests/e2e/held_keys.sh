@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Keys held under real X auto-repeat: a held key is one note from press to
+# release, and a key held while a menu takes the keyboard ends when the menu
+# opens, drawn up again, instead of sounding on.
+. "$(dirname "$0")/lib.sh"
+xset r on
+xset r rate 660 25
+prepare k
+start k
+window "Velorin Piano"
+sleep 1.5
+xdotool key F8
+sleep 0.3
+hold z 3.0
+sleep 0.5
+xdotool keydown v
+sleep 1.0
+xdotool mousemove --window "$WINDOW" 50 11 click 1  # the "Extra" menu
+sleep 1.5
+xdotool keyup v
+sleep 0.3
+xdotool key Escape
+sleep 0.5
+import -window "$WINDOW" "$WORK/after.png"
+# The lower half of the white key V plays (F), below the black keys.
+look=$(convert "$WORK/after.png" -format '%[fx:int(255*p{120,95}.b)]' info:)
+xdotool key F8
+sleep 0.3
+finish "$PID"
+log=$(tr -d '\r' < "$WORK/k/data/velorin/piano.ini")
+echo "$log"
+mapfile -t b < <(bursts k)
+printf '%s\n' "${b[@]}"
+[ "$(grep -c '^0: ' <<<"$log")" -eq 1 ] || fail "the held Z was recorded as more than one note"
+z=$(grep '^0: ' <<<"$log" | cut -d' ' -f2)
+between "$z" 280 330 || fail "the held Z was recorded as $z counts, held for 300"
+grep -q '^5: ' <<<"$log" || fail "V, released when the menu opened, has no note line"
+[ "${#b[@]}" -eq 2 ] || fail "expected two notes, got ${#b[@]} bursts"
+read -r _ zl <<<"${b[0]}"; read -r _ vl <<<"${b[1]}"
+between "$zl" 2.9 3.4 || fail "the held Z sounded for $zl s, held for 3"
+# V was held 1 s before the menu opened and let go 1.5 s after: it must fall
+# silent with the menu, not at the key-up (nor never).
+between "$vl" 0.8 2.0 || fail "V sounded for $vl s: it did not end when the menu took the keyboard"
+[ "$look" -eq 255 ] || fail "V is still drawn pressed (blue $look, released keys are white)"
+echo "1 passed, 0 failed"
