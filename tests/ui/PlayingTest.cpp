@@ -234,6 +234,11 @@ TEST_F(Playing, LosingTheKeyboardReleasesHeldKeys)
     release(Qt::Key_Z);
     press(Qt::Key_C);
     EXPECT_EQ(midi.messages().back(), on(64));
+    // One of Velorin's own dialogs takes the keyboard the same way.
+    midi.clear();
+    form->controls().mnuSet->trigger();
+    EXPECT_EQ(midi.messages(), (Messages{off(64)}));
+    EXPECT_FALSE(key(4)->shownPressed());
 }
 
 TEST_F(Playing, KeysReachTheWindowWhicheverChildHasTheFocus)
