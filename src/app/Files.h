@@ -27,4 +27,8 @@ public:
 
     // Creates the folder and its parents when missing.
     virtual bool makeFolder(const std::string& path) = 0;
+
+    // Why the last read, write or append that failed did so, in words for
+    // the user ("Permission denied"); empty when nothing is known.
+    virtual std::string lastError() const { return {}; }
 };

@@ -74,6 +74,10 @@ Form1Controls::Form1Controls(QMainWindow* window)
     HScrollPatch = new QScrollBar(Qt::Horizontal, client);
     HScrollPatch->setObjectName(QStringLiteral("HScrollPatch"));
     HScrollPatch->setRange(0, 127);
+    // It takes the focus like any control (and shows it by highlighting the
+    // instrument); a drag changes the patch once, where the thumb is let go.
+    HScrollPatch->setFocusPolicy(Qt::StrongFocus);
+    HScrollPatch->setTracking(false);
     place(HScrollPatch, 0, 2415, 11800, 165);
 
     const QFont arial = designFont("Arial", 8.25);

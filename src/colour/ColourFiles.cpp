@@ -39,13 +39,10 @@ UserColours parseUserColours(const std::optional<std::string>& text)
     if (!text)
         return colours;
     const auto lines = TextLines::split(*text, colours.size());
-    // A read past the end leaves the last line read in place.
-    std::string last;
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        if (i < lines.size())
-            last = lines[i];
-        colours[i] = packedValue(last).value_or(0);
-    }
+    // Entries past the end of a short file are 0 (black), never a repeat of
+    // the last line, which the next save would keep for good.
+    for (std::size_t i = 0; i < lines.size() && i < colours.size(); ++i)
+        colours[i] = packedValue(lines[i]).value_or(0);
     return colours;
 }
 

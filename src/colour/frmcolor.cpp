@@ -438,6 +438,15 @@ bool frmcolor::eventFilter(QObject* watched, QEvent* event)
         // the release comes back to the label.
         if (type == QEvent::MouseButtonPress)
             return true;
+        if (type == QEvent::MouseButtonDblClick) {
+            // The second press of a double-click: its release is not a click of its own.
+            secondPressOf_ = watched;
+            return true;
+        }
+        if (type == QEvent::MouseButtonRelease && secondPressOf_ == watched) {
+            secondPressOf_ = nullptr;
+            return true;
+        }
         if (type == QEvent::MouseButtonRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const auto* label = static_cast<QWidget*>(watched);

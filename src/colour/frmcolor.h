@@ -114,6 +114,7 @@ private:
     int presetMode_ = 0;
     bool draggingField_ = false;
     bool draggingBar_ = false;
+    const QObject* secondPressOf_ = nullptr;  // the label whose double-click is under way
     int markerX_ = color::FieldLeft;
     int markerY_ = color::FieldTop;
     float barPos_ = color::BarBottom;

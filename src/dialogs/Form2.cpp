@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -22,6 +23,21 @@ std::string trimmed(const std::string& s)
         return {};
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
+
+// A box's character limit as typing meets it: an edit that would make the
+// text longer than the limit is refused, while a longer text put in by the
+// program is neither cut nor refused.
+class TypingLimit : public QValidator {
+public:
+    TypingLimit(int limit, int longestSet, QObject* parent)
+        : QValidator(parent), limit_(std::max(limit, longestSet))
+    {
+    }
+    State validate(QString& input, int&) const override { return input.size() > limit_ ? Invalid : Acceptable; }
+
+private:
+    int limit_;
+};
 }  // namespace
 
 Form2::Form2(Files& files, std::string settingsFile, const QColor& background,
@@ -47,12 +63,16 @@ Form2::Form2(Files& files, std::string settingsFile, const QColor& background,
         const char* boxName;
         int maxLength;
         int left;
+        int boxLeft;
         int top;
     };
     const Box design[6] = {
-        {"lbl2", "Channel: 0", "cxnl", 2, 360, 840},        {"Label2", "Octave: 60", "octx", 3, 360, 1200},
-        {"Label3", "Aftertouch:1", "delx", 2, 360, 1560},   {"Label4", "Min Tempo: 0", "minx", 3, 2520, 840},
-        {"Label5", "Max Tempo: 300", "maxx", 3, 2520, 1200}, {"Label6", "Def Tempo: 0", "defx", 3, 2520, 1560},
+        {"lbl2", "Channel: 0", "cxnl", 2, 360, 1440, 840},
+        {"Label2", "Octave: 60", "octx", 3, 360, 1440, 1200},
+        {"Label3", "Aftertouch:1", "delx", 2, 360, 1440, 1560},
+        {"Label4", "Min Tempo: 0", "minx", 3, 2520, 3840, 840},
+        {"Label5", "Max Tempo: 300", "maxx", 3, 2520, 3840, 1200},
+        {"Label6", "Def Tempo: 0", "defx", 3, 2520, 3840, 1560},
     };
     const SettingsFile::Lines lines = SettingsFile::parse(files_.read(settingsFile_).value_or(std::string()));
     for (std::size_t i = 0; i < 6; ++i) {
@@ -60,10 +80,12 @@ Form2::Form2(Files& files, std::string settingsFile, const QColor& background,
         label(this, d.labelName, d.caption, d.left, d.top, 1080, 255, trebuchet);
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(d.boxName));
-        box->setMaxLength(d.maxLength);
-        place(box, d.left + 1080, d.top, 495, 285);
+        place(box, d.boxLeft, d.top, 495, 285);
         setButtonColour(box, rgb(247, 247, 247));
-        box->setText(QString::fromStdString(lines[i].value_or(std::string())));
+        // The limit stops typing only: a longer line from the file shows whole.
+        const QString line = QString::fromStdString(lines[i].value_or(std::string()));
+        box->setValidator(new TypingLimit(d.maxLength, static_cast<int>(line.size()), box));
+        box->setText(line);
         boxes_[i] = box;
     }
 

@@ -92,8 +92,14 @@ void cMenus::BuildOn(QMainWindow* hWnd)
     owner_ = hWnd;
     keyOwner_ = hWnd;
     auto* bar = new QMenuBar(hWnd);
-    if (root_)
+    if (root_) {
         bar->addActions(root_->actions());
+        // The bar is the root from now on: its items, and those added later.
+        for (int i = 1; i <= ItemCount(); ++i)
+            if (items_.at(i).hMenu == root_)
+                items_.at(i).hMenu = bar;
+    }
+    root_ = bar;
     hWnd->setMenuBar(bar);
     watchMenu(bar);
     created_ = true;
@@ -116,23 +122,27 @@ void cMenus::readMenu(QWidget* menu, int parentID, int& count, const std::vector
         if (!text.contains(QLatin1Char('\t')) && !a->shortcut().isEmpty())
             text += QLatin1Char('\t') + a->shortcut().toString(QKeySequence::NativeText);
         const auto split = MenuText::splitAtTab(local(text));
-        r.Caption = qt(split.caption);
+        // The "&" of the caption gives the character that runs the item in its open menu.
+        applyCaption(r, qt(split.caption));
         r.KeyAccel = qt(split.shortcut);
         ++count;
         r.Name = nameOf(a);
         r.Tag = a->data().toString();
         r.action = a;
         r.HasSub = a->menu() != nullptr;
-        connect(a, &QAction::triggered, this, [this, a] {
-            if (const int i = indexOfAction(a))
-                emit Click(IndexForKey(items_[static_cast<std::size_t>(i - 1)].Name));
-        });
-        items_.push_back(r);
+        connect(a, &QAction::triggered, this, [this, a] { emitClick(a); });
+        items_.add(r);
         if (a->menu()) {
             watchMenu(a->menu());
             readMenu(a->menu(), r.ID, count, controls);
         }
     }
+}
+
+void cMenus::emitClick(const QAction* action)
+{
+    if (const int i = indexOfAction(action))
+        emit Click(IndexForKey(items_.at(i).Name));
 }
 
 void cMenus::watchMenu(QWidget* menu)
@@ -142,12 +152,17 @@ void cMenus::watchMenu(QWidget* menu)
     const auto hovered = [this](QAction* a) {
         const int i = indexOfAction(a);
         if (i)
-            emit MenuHighlight(IndexForKey(items_[static_cast<std::size_t>(i - 1)].Name));
+            emit MenuHighlight(IndexForKey(items_.at(i).Name));
         else
             emit MenuExit();
     };
     if (auto* bar = qobject_cast<QMenuBar*>(menu)) {
-        connect(bar, &QMenuBar::hovered, this, hovered);
+        // A menu passes its own items' hovering on to the bar it opened from:
+        // those are answered by the menu, once.
+        connect(bar, &QMenuBar::hovered, this, [bar, hovered](QAction* a) {
+            if (bar->actions().contains(a))
+                hovered(a);
+        });
         return;
     }
     auto* popup = qobject_cast<QMenu*>(menu);
@@ -170,66 +185,27 @@ void cMenus::watchMenu(QWidget* menu)
 
 int cMenus::IndexForKey(MenuIndex key) const
 {
-    if (std::holds_alternative<std::monostate>(key.value))
-        return CurrentMenuIndex;
-    const auto inRange = [this](double n) {
-        return n >= 1 && n <= ItemCount() ? static_cast<int>(n) : 0;
-    };
-    if (const int* n = std::get_if<int>(&key.value))
-        return inRange(*n);
-    const QString& name = std::get<QString>(key.value);
-    if (const auto n = NumberText::strictNumber(local(name)))
-        return inRange(NumberText::roundHalfEven(*n));
-    int found = 0;
-    for (int i = 0; i < ItemCount(); ++i)
-        if (items_[static_cast<std::size_t>(i)].Name.compare(name, Qt::CaseInsensitive) == 0)
-            found = i + 1;
-    return found;
+    return items_.indexForKey(key, CurrentMenuIndex);
 }
 
 int cMenus::IndexForID(int id) const
 {
-    for (int i = 0; i < ItemCount(); ++i)
-        if (items_[static_cast<std::size_t>(i)].ID == id)
-            return i + 1;
-    return 0;
+    return items_.indexForID(id);
 }
 
 int cMenus::IndexForKeyAccel(const QString& keyAccel) const
 {
-    if (!registry_.contains(local(keyAccel)))
-        return 0;
-    for (int i = 0; i < ItemCount(); ++i)
-        if (MenuText::holds(local(items_[static_cast<std::size_t>(i)].KeyAccel), local(keyAccel)))
-            return i + 1;
-    return 0;
+    return items_.indexForKeyAccel(keyAccel, registry_);
 }
 
 int cMenus::indexOfAction(const QAction* action) const
 {
-    if (!action)
-        return 0;
-    for (int i = 0; i < ItemCount(); ++i)
-        if (items_[static_cast<std::size_t>(i)].action == action)
-            return i + 1;
-    return 0;
-}
-
-clsStoreMenu* cMenus::find(MenuIndex index)
-{
-    const int i = IndexForKey(index);
-    return i ? &items_[static_cast<std::size_t>(i - 1)] : nullptr;
-}
-
-const clsStoreMenu* cMenus::find(MenuIndex index) const
-{
-    const int i = IndexForKey(index);
-    return i ? &items_[static_cast<std::size_t>(i - 1)] : nullptr;
+    return items_.indexForAction(action);
 }
 
 const clsStoreMenu* cMenus::item(MenuIndex index) const
 {
-    return find(std::move(index));
+    return find(index);
 }
 
 // --- texts and shortcuts ------------------------------------------------------
@@ -402,18 +378,8 @@ void cMenus::setItemSeparator(bool separator, MenuIndex index)
 
 void cMenus::ReplaceItem(MenuIndex index)
 {
-    auto* i = find(std::move(index));
-    if (!i || !i->action || !i->hMenu)
-        return;
-    // Taking the action out and putting it back makes the menu measure it again.
-    QWidget* menu = i->hMenu;
-    const QList<QAction*> actions = menu->actions();
-    const auto at = actions.indexOf(i->action.data());
-    if (at < 0)
-        return;
-    QAction* next = at + 1 < actions.size() ? actions[at + 1] : nullptr;
-    menu->removeAction(i->action);
-    menu->insertAction(next, i->action);
+    if (const int i = IndexForKey(index))
+        items_.remeasure(i);
 }
 
 void cMenus::reinsertAll()
@@ -480,37 +446,15 @@ int cMenus::AddItem(const NewItem& n)
     if (!n.KeyAccel.isEmpty())
         registerKeyAccel(r, n.KeyAccel);
     refreshText(r);
-    connect(a, &QAction::triggered, this, [this, a] {
-        if (const int i = indexOfAction(a))
-            emit Click(IndexForKey(items_[static_cast<std::size_t>(i - 1)].Name));
-    });
-    items_.push_back(r);
+    connect(a, &QAction::triggered, this, [this, a] { emitClick(a); });
+    items_.add(r);
     return r.ID;
-}
-
-void cMenus::removeRecords(int id)
-{
-    std::vector<int> children;
-    for (const auto& r : items_)
-        if (r.ParentID == id)
-            children.push_back(r.ID);
-    for (int child : children)
-        removeRecords(child);
-    const int i = IndexForID(id);
-    if (!i)
-        return;
-    clsStoreMenu& r = items_[static_cast<std::size_t>(i - 1)];
-    if (r.hMenu && r.action)
-        r.hMenu->removeAction(r.action);
-    delete r.hSubMenu.data();
-    delete r.action.data();
-    items_.erase(items_.begin() + (i - 1));
 }
 
 void cMenus::RemoveItem(MenuIndex index)
 {
-    if (const auto* i = find(std::move(index)))
-        removeRecords(i->ID);
+    if (const auto* i = find(index))
+        items_.remove(i->ID);
 }
 
 int cMenus::PopUpMenu(MenuIndex index, std::optional<QPoint> at)
@@ -530,14 +474,14 @@ int cMenus::PopUpMenu(MenuIndex index, std::optional<QPoint> at)
         const int i = IndexForKey(index);
         if (!i)
             return 0;
-        menu = items_[static_cast<std::size_t>(i - 1)].hSubMenu;
+        menu = items_.at(i).hSubMenu;
     }
     if (!menu)
         return 0;
     // The chosen action reports itself through its triggered signal (Click).
     const QAction* chosen = menu->exec(at ? *at : QCursor::pos());
     const int i = indexOfAction(chosen);
-    return i ? items_[static_cast<std::size_t>(i - 1)].ID : 0;
+    return i ? items_.at(i).ID : 0;
 }
 
 // --- keys -----------------------------------------------------------------------
@@ -549,7 +493,7 @@ bool cMenus::KeyAccelPressed(const std::string& keyName)
     const int i = IndexForKeyAccel(qt(keyName));
     if (!i)
         return false;
-    const clsStoreMenu& r = items_[static_cast<std::size_t>(i - 1)];
+    const clsStoreMenu& r = items_.at(i);
     if (!r.action || !r.action->isEnabled() || r.action->isSeparator())
         return false;
     emit Click(i);
@@ -587,13 +531,7 @@ void cMenus::Before(bool& lHandled, long& lReturn, QObject* hWnd, int uMsg, QEve
 
 bool cMenus::SaveShortcuts(const QString& FileName) const
 {
-    std::vector<ShortcutFile::Entry> entries;
-    for (int i = 0; i < ItemCount(); ++i) {
-        const clsStoreMenu& r = items_[static_cast<std::size_t>(i)];
-        const bool named = !r.Name.isEmpty();
-        entries.push_back({named, named ? local(r.Name) : std::to_string(i + 1), local(r.KeyAccel)});
-    }
-    return files_.writeAtomically(local(FileName), ShortcutFile::serialize(entries));
+    return files_.writeAtomically(local(FileName), ShortcutFile::serialize(items_.shortcutEntries()));
 }
 
 bool cMenus::LoadShortcuts(const QString& FileName)
@@ -660,7 +598,7 @@ QSize cMenus::measureItem(int index)
 {
     if (index < 1 || index > ItemCount())
         return {};
-    const clsStoreMenu& r = items_[static_cast<std::size_t>(index - 1)];
+    const clsStoreMenu& r = items_.at(index);
     if (r.OwnerDraw || ItemOwnerDrawAll) {
         bool cancel = false;
         int width = 0;
@@ -676,7 +614,7 @@ void cMenus::drawItem(int index, QPainter* target, const QRect& rect, int state)
 {
     if (index < 1 || index > ItemCount())
         return;
-    const clsStoreMenu& r = items_[static_cast<std::size_t>(index - 1)];
+    const clsStoreMenu& r = items_.at(index);
     if (r.OwnerDraw || ItemOwnerDrawAll) {
         bool cancel = false;
         emit DrawItem(&cancel, index, target, state & selectedState, rect.left(), rect.top(), rect.right() + 1,

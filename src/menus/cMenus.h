@@ -3,6 +3,7 @@
 #include "menus/FontRecord.h"
 #include "menus/IMenuKeys.h"
 #include "menus/ISuperClass.h"
+#include "menus/MenuItemList.h"
 #include "menus/MenuText.h"
 #include "menus/Picture.h"
 #include "menus/clsStoreMenu.h"
@@ -14,7 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <variant>
 #include <vector>
 
 class Files;
@@ -27,16 +27,6 @@ class QPainter;
 class cMemDC;
 class cSuperClass;
 class modSubClass;
-
-// Which item an operation is about: a 1-based position, an item's name, or
-// nothing for the engine's CurrentMenuIndex.
-struct MenuIndex {
-    std::variant<std::monostate, int, QString> value;
-    MenuIndex() = default;
-    MenuIndex(int position) : value(position) {}
-    MenuIndex(const QString& name) : value(name) {}
-    MenuIndex(const char* name) : value(QString::fromUtf8(name)) {}
-};
 
 // The owner-drawn menu engine: reads a window's menus into a list of items,
 // measures and draws every item itself (in one of two looks), keeps what
@@ -56,7 +46,7 @@ public:
     bool isCreated() const { return created_; }
 
     // Items.
-    int ItemCount() const { return static_cast<int>(items_.size()); }
+    int ItemCount() const { return items_.count(); }
     const clsStoreMenu* item(MenuIndex index) const;
     QString ItemCaption(MenuIndex index = {}) const;
     void setItemCaption(const QString& caption, MenuIndex index = {});
@@ -181,9 +171,10 @@ signals:
     void Click(int Index);
 
 private:
-    clsStoreMenu* find(MenuIndex index);
-    const clsStoreMenu* find(MenuIndex index) const;
+    clsStoreMenu* find(const MenuIndex& index) { return items_.find(index, CurrentMenuIndex); }
+    const clsStoreMenu* find(const MenuIndex& index) const { return items_.find(index, CurrentMenuIndex); }
     void readMenu(QWidget* menu, int parentID, int& count, const std::vector<QAction*>& controls);
+    void emitClick(const QAction* action);
     void watchMenu(QWidget* menu);
     void applyCaption(clsStoreMenu& item, const QString& caption);
     void registerKeyAccel(clsStoreMenu& item, const QString& keyAccel);
@@ -203,14 +194,13 @@ private:
         if (auto* i = find(std::move(index)))
             i->*field = value;
     }
-    void removeRecords(int id);
 
     modSubClass& keyHook_;
     Files& files_;
     std::unique_ptr<MenuStyle> style_;
     std::unique_ptr<cMemDC> measure_;
     std::vector<std::unique_ptr<cSuperClass>> menuWatchers_;
-    std::vector<clsStoreMenu> items_;
+    MenuItemList items_;
     QPointer<QWidget> root_;
     QPointer<QWidget> owner_;
     QPointer<QWidget> keyOwner_;

@@ -6,6 +6,7 @@
 #include "app/Maker.h"
 #include "net/PlaySocket.h"
 #include "net/WireFormat.h"
+#include "recorder/RecorderControls.h"
 
 #include <QAction>
 #include <QInputDialog>
@@ -77,6 +78,7 @@ void NetworkPlay::goOnlineOrOffline()
     if (!isConnected())
         return;
     socket_.close();
+    form_.recorder().colourSoon();
     ui_.Command1->setEnabled(true);
     showChat(false);
     ui_.instru->setText(QStringLiteral("Now Working Offline"));
@@ -84,6 +86,7 @@ void NetworkPlay::goOnlineOrOffline()
 
 void NetworkPlay::connected()
 {
+    form_.recorder().colourSoon();  // the replay label shows shared play
     ui_.instru->setText(QStringLiteral("Connected to Server"));
     socket_.send(WireFormat::joinNotice(host_));
 }
@@ -122,6 +125,7 @@ void NetworkPlay::failed()
     // Also when the server closed the connection: back to offline, so that
     // "&Connect" works again.
     socket_.close();
+    form_.recorder().colourSoon();
     ui_.Command1->setEnabled(true);
     ui_.instru->setText(QStringLiteral("Connection failed."));
 }

@@ -106,7 +106,8 @@ bool FluidSynthOut::startAudio()
         candidates.push_back(options_.audioDriver);
     } else {
         char* preferred = nullptr;
-        if (fluid_settings_getstr_default(s, "audio.driver", &preferred) == FLUID_OK && preferred)
+        // Debian's build names no default driver: an empty name is no candidate.
+        if (fluid_settings_getstr_default(s, "audio.driver", &preferred) == FLUID_OK && preferred && *preferred)
             candidates.emplace_back(preferred);
         std::vector<std::string> offered;
         fluid_settings_foreach_option(s, "audio.driver", &offered, collectOption);

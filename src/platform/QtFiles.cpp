@@ -11,14 +11,28 @@ namespace {
 QString qPath(const std::string& path) { return QString::fromStdString(path); }
 }  // namespace
 
+bool QtFiles::failed(const QFileDevice& file) const
+{
+    lastError_ = file.errorString().toStdString();
+    return false;
+}
+
 std::optional<std::string> QtFiles::read(const std::string& path) const
 {
     QFile file(qPath(path));
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile()) {
+        lastError_ = QFileInfo::exists(file.fileName()) ? "not an ordinary file" : "No such file or directory";
         return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        failed(file);
+        return std::nullopt;
+    }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        failed(file);
         return std::nullopt;
+    }
     return bytes.toStdString();
 }
 
@@ -34,16 +48,17 @@ bool QtFiles::writeAtomically(const std::string& path, std::string_view bytes)
     QSaveFile file(qPath(path));
     if (!file.open(QIODevice::WriteOnly)) {
         qCWarning(lcFiles) << "cannot write" << file.fileName() << file.errorString();
-        return false;
+        return failed(file);
     }
     if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        failed(file);
         file.cancelWriting();
-        qCWarning(lcFiles) << "cannot write" << file.fileName() << file.errorString();
+        qCWarning(lcFiles) << "cannot write" << file.fileName() << lastError_.c_str();
         return false;
     }
     if (!file.commit()) {
         qCWarning(lcFiles) << "cannot write" << file.fileName() << file.errorString();
-        return false;
+        return failed(file);
     }
     return true;
 }
@@ -52,10 +67,12 @@ bool QtFiles::append(const std::string& path, std::string_view bytes)
 {
     QFile file(qPath(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
+        return failed(file);
     const bool ok = file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    if (!ok || !file.flush())
+        return failed(file);
     file.close();
-    return ok && file.error() == QFileDevice::NoError;
+    return file.error() == QFileDevice::NoError || failed(file);
 }
 
 bool QtFiles::remove(const std::string& path)

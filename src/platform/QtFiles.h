@@ -2,6 +2,8 @@
 
 #include "app/Files.h"
 
+class QFileDevice;
+
 // Files on the local file system.
 class QtFiles : public Files {
 public:
@@ -11,4 +13,10 @@ public:
     bool append(const std::string& path, std::string_view bytes) override;
     bool remove(const std::string& path) override;
     bool makeFolder(const std::string& path) override;
+    std::string lastError() const override { return lastError_; }
+
+private:
+    bool failed(const QFileDevice& file) const;
+
+    mutable std::string lastError_;
 };

@@ -41,8 +41,13 @@ Recorder::Recorder(Clock& clock, Files& files, std::string logPath, std::functio
 
 void Recorder::append(const std::string& line)
 {
-    // A line that cannot be written is lost; recording goes on.
-    files_.append(logPath_, line);
+    // A line that cannot be written is lost; recording goes on, and the user
+    // hears of it once.
+    if (files_.append(logPath_, line) || lossReported_)
+        return;
+    lossReported_ = true;
+    if (lost_)
+        lost_(files_.lastError());
 }
 
 void Recorder::pressHook(int index)
@@ -72,4 +77,5 @@ void Recorder::zeroCounts()
     const auto now = clock_.now();
     note_.zero(now);
     rest_.zero(now);
+    lossReported_ = false;
 }

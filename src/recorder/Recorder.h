@@ -16,7 +16,12 @@ public:
 
     void pressHook(int index);
     void releaseHook(int index);
+    // Also starts a new recording as far as reporting lost lines goes.
     void zeroCounts();
+
+    // Called with the reason when a line cannot be written, once per
+    // recording (until the counts are zeroed by Record or Clear).
+    void setLostLineHandler(std::function<void(const std::string& reason)> handler) { lost_ = std::move(handler); }
 
     // The two counts and whether each is running (the design's timeX and time2X).
     double noteCount() const { return note_.value(clock_.now()); }
@@ -45,4 +50,6 @@ private:
     std::function<void(const std::string&)> setCaption_;
     Count note_;
     Count rest_;
+    std::function<void(const std::string&)> lost_;
+    bool lossReported_ = false;
 };

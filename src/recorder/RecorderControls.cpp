@@ -7,17 +7,14 @@
 #include "app/QtColour.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
 
 namespace {
-// The colouring follows every change Velorin makes to the log at once (see
-// the callers of colourReplayLabel); the timer only notices changes made from
-// outside, so a slow tick keeps an idle window from waking 100 times a second.
-constexpr int colouringIntervalMs = 100;
-
 void setTextColour(QWidget* w, std::int32_t colour)
 {
     const QColor c = qColour(colour);
@@ -46,9 +43,22 @@ RecorderControls::RecorderControls(Form1& form, PlayerHost& host, const Form1Con
       recorder_(clock, files, paths.eventLog(), [&host](const std::string& c) { host.setCaption(c); }),
       player_(host, clock)
 {
-    timer1_.setInterval(colouringIntervalMs);
-    connect(&timer1_, &QTimer::timeout, this, &RecorderControls::colourReplayLabel);
-    timer1_.start();
+    // The label follows the log: Velorin recolours it after each change it
+    // makes itself, and a watch on the log and its folder catches changes
+    // made from outside, so an idle window is never woken for it.
+    connect(&logWatch_, &QFileSystemWatcher::fileChanged, this, &RecorderControls::colourReplayLabel);
+    connect(&logWatch_, &QFileSystemWatcher::directoryChanged, this, &RecorderControls::colourReplayLabel);
+    colourSoon();
+    recorder_.setLostLineHandler([this](const std::string& reason) {
+        // Told once the key or menu event that lost the line is over.
+        const QString text = QStringLiteral("What you play cannot be recorded: ") +
+                             QString::fromStdString(paths_.eventLog()) + QStringLiteral(": ") +
+                             QString::fromStdString(reason);
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"), text, QMessageBox::Ok, &form_);
+            box.exec();
+        });
+    });
     timer5_.setInterval(100);
     connect(&timer5_, &QTimer::timeout, this, [this] {
         replay();
@@ -101,8 +111,20 @@ void RecorderControls::colourSoon()
     QTimer::singleShot(0, this, &RecorderControls::colourReplayLabel);
 }
 
+void RecorderControls::watchLog()
+{
+    // A watched file drops out of the watch when it is removed or replaced.
+    const QString log = QString::fromStdString(paths_.eventLog());
+    const QString folder = QFileInfo(log).absolutePath();
+    if (!logWatch_.directories().contains(folder) && QFileInfo(folder).isDir())
+        logWatch_.addPath(folder);
+    if (!logWatch_.files().contains(log) && QFileInfo(log).isFile())
+        logWatch_.addPath(log);
+}
+
 void RecorderControls::colourReplayLabel()
 {
+    watchLog();
     if (form_.isConnected()) {
         setTextColour(ui_.Label4, rgb(192, 64, 0));
         return;

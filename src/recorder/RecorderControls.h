@@ -3,6 +3,7 @@
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
 
@@ -26,10 +27,9 @@ public:
 
     Recorder& recorder() { return recorder_; }
     Player& player() { return player_; }
-    QTimer& Timer1() { return timer1_; }
     QTimer& Timer5() { return timer5_; }
 
-    // One tick of the recorder-state colouring.
+    // The recorder-state colouring of the replay label and the speed bar.
     void colourReplayLabel();
     // The same, once the current event is handled: after the log changed.
     void colourSoon();
@@ -38,12 +38,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void watchLog();
+
     Form1& form_;
     const Form1Controls& ui_;
     Files& files_;
     const AppPaths& paths_;
     Recorder recorder_;
     Player player_;
-    QTimer timer1_;
+    QFileSystemWatcher logWatch_;
     QTimer timer5_;
 };

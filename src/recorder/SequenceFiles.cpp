@@ -38,6 +38,15 @@ bool SequenceFiles::copy(const std::string& from, const std::string& to)
     return bytes && files_.writeAtomically(to, *bytes);
 }
 
+void SequenceFiles::tell(const QString& what, const std::string& path)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
+                    what + QStringLiteral(" ") + QString::fromStdString(path) + QStringLiteral(": ") +
+                        QString::fromStdString(files_.lastError()),
+                    QMessageBox::Ok, window_);
+    box.exec();
+}
+
 void SequenceFiles::save()
 {
     if (!files_.fileExists(paths_.eventLog())) {
@@ -49,17 +58,29 @@ void SequenceFiles::save()
     const QString target = choose(Mode::Save);
     if (target.isEmpty())
         return;
-    copy(paths_.eventLog(), target.toStdString());
+    const auto bytes = files_.read(paths_.eventLog());
+    if (!bytes)
+        tell(QStringLiteral("Could not read the recording"), paths_.eventLog());
+    else if (!files_.writeAtomically(target.toStdString(), *bytes))
+        tell(QStringLiteral("Could not save"), target.toStdString());
 }
 
 void SequenceFiles::load()
 {
-    // The recording is cleared only once a file to replace it was chosen.
+    // The recording is cleared only once the chosen file has been read.
     const QString source = choose(Mode::Open);
     if (source.isEmpty() || !files_.fileExists(source.toStdString()))
         return;
+    const auto bytes = files_.read(source.toStdString());
+    if (!bytes) {
+        tell(QStringLiteral("Could not load"), source.toStdString());
+        return;
+    }
     recorder_.clear();
-    copy(source.toStdString(), paths_.eventLog());
+    if (!files_.writeAtomically(paths_.eventLog(), *bytes)) {
+        tell(QStringLiteral("Could not write the recording"), paths_.eventLog());
+        return;
+    }
     recorder_.colourSoon();
     recorder_.replay();
 }

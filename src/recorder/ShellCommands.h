@@ -5,6 +5,7 @@
 #include <string>
 
 class Files;
+class QString;
 class QWidget;
 struct AppPaths;
 struct Form1Controls;
@@ -24,6 +25,8 @@ public:
     void openGuide();
 
 private:
+    void tell(const QString& text);
+
     QWidget* window_;
     const Form1Controls& ui_;
     Files& files_;

@@ -60,12 +60,13 @@ TEST(UserColourFile, MissingShortAndGarbageFiles)
         ASSERT_EQ(c, 0);
     EXPECT_EQ(parseUserColours(std::string()), none);
 
-    // After the last line, each entry repeats it.
+    // After the last line, every entry is 0.
     const UserColours shortFile = parseUserColours(std::string("1\r\n 255 \r\n65280"));
     EXPECT_EQ(shortFile[0], 1);
     EXPECT_EQ(shortFile[1], 255);
     EXPECT_EQ(shortFile[2], 65280);
-    EXPECT_EQ(shortFile[224], 65280);
+    EXPECT_EQ(shortFile[3], 0);
+    EXPECT_EQ(shortFile[224], 0);
 
     const UserColours garbage = parseUserColours(std::string("blue\r\n12\r\n\r\n99999999999\r\n"));
     EXPECT_EQ(garbage[0], 0);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -444,4 +445,28 @@ TEST_F(ColourPicker, ClosingTheMainWindowClosesThePicker)
     QPointer<frmcolor> picker = &open();
     form->close();
     EXPECT_TRUE(picker.isNull());
+}
+
+TEST_F(ColourPicker, ADoubleClickOnTheSwatchIsOneClick)
+{
+    frmcolor& d = open();
+    const frmcolorControls& c = d.controls();
+    clickWidget(c.Option1);
+    click(&d, 100, 100);
+    clickWidget(c.lblSelColor);  // the layer
+    clickWidget(c.Option2);
+    click(&d, 40, 40);
+    // What the window system delivers for a double-click: it takes the
+    // background, and does not also apply and close.
+    const QPointF at(10, 10);
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                            QEvent::MouseButtonRelease}) {
+        const bool down = type != QEvent::MouseButtonRelease;
+        QMouseEvent event(type, at, c.lblSelColor->mapToGlobal(at), Qt::LeftButton,
+                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(c.lblSelColor, &event);
+    }
+    EXPECT_EQ(d.backgroundColour(), d.selectedColour());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(QFile::exists(env.midiFolder() + "/skincolor.ini"));
 }

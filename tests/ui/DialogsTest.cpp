@@ -117,6 +117,21 @@ TEST_F(Dialogs, BoxesKeepToTheirLengths)
     EXPECT_EQ(dialog.boxes()[0]->text(), "12");
     EXPECT_EQ(dialog.boxes()[1]->text(), "456");
     EXPECT_EQ(dialog.boxes()[5]->text(), "100");
+    // The right-hand boxes stand clear of their labels.
+    for (std::size_t i = 3; i < 6; ++i)
+        EXPECT_EQ(dialog.boxes()[i]->x(), 256);
+}
+
+TEST_F(Dialogs, ALineLongerThanItsBoxShowsWholeAndOkKeepsIt)
+{
+    writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n1000\r\n0\r\n");
+    start();
+    Form2& dialog = openSettings();
+    EXPECT_EQ(dialog.boxes()[4]->text(), "1000");
+    QTest::keyClick(dialog.boxes()[4], Qt::Key_5);  // typing still stops at the limit
+    EXPECT_EQ(dialog.boxes()[4]->text(), "1000");
+    QTest::mouseClick(dialog.cmdOK(), Qt::LeftButton);
+    EXPECT_EQ(TempEnvironment::read(settingsPath()), "0\r\n60\r\n1\r\n0\r\n1000\r\n0\r\n");
 }
 
 TEST_F(Dialogs, InstrumentDialogSelectsTheNumberTyped)

@@ -3,10 +3,12 @@
 
 #include "menus/cMenus.h"
 #include "menus/cMemDC.h"
+#include "menus/modSubClass.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -46,9 +48,11 @@ TEST_F(Menus, ReadsTheWindowsMenusDepthFirst)
     EXPECT_EQ(m.ItemImage("mnucolr"), "colr");
     EXPECT_EQ(m.item("mnuSave"), nullptr);
     EXPECT_EQ(m.DrawStyle(), 1);
-    // Items read from the window register no shortcut and carry no accelerator character.
+    // Items read from the window register no shortcut; their "&" gives the accelerator character.
     EXPECT_EQ(m.acceleratorRegistry(), "");
-    EXPECT_TRUE(m.item("mnuFileSav")->AccelChar.isEmpty());
+    EXPECT_EQ(m.item("mnuFileSav")->AccelChar, "S");
+    EXPECT_EQ(m.item("mnuReplaymid")->AccelChar, "R");
+    EXPECT_TRUE(m.item("mnuSet")->AccelChar.isEmpty());
     // Command IDs of read items never meet those AddItem gives.
     for (int i = 1; i <= m.ItemCount(); ++i)
         EXPECT_GE(m.ItemID(i), 1000000);
@@ -173,18 +177,45 @@ TEST_F(Menus, ACharacterTypedInAnOpenMenuRunsItsItemOrNothing)
     cMenus& m = menus();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QMenu* file = form->controls().mnufile;
-    m.setItemCaption("&Clear playlist", "mnufileclear");  // now it has an accelerator character
-    QSignalSpy clears(form->controls().mnufileclear, &QAction::triggered);
-    QSignalSpy loads(form->controls().mnufileload, &QAction::triggered);
-    file->popup(QPoint(10, 10));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
-    QTest::keyClick(file, Qt::Key_L);  // "&Load" was read from the window: no character, nothing runs
-    EXPECT_EQ(loads.count(), 0);
-    EXPECT_TRUE(file->isVisible());
-    QTest::keyClick(file, Qt::Key_C);
-    EXPECT_EQ(clears.count(), 1);
-    EXPECT_FALSE(file->isVisible());
+    QSignalSpy highlights(&m, &cMenus::MenuHighlight);
+    // Alt+E opens "&Extra" from the bar; R runs its first item with that
+    // character ("&Record", not "&Replay"); a character no item has does nothing.
+    QTest::keyClick(form.get(), Qt::Key_E, Qt::AltModifier);
+    QMenu* extra = form->controls().mnuextr;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(extra));
+    QTest::keyClick(extra, Qt::Key_Q);
+    EXPECT_TRUE(extra->isVisible());
+    QTest::keyClick(extra, Qt::Key_R);
+    EXPECT_TRUE(form->controls().mnuRecord->isChecked());
+    EXPECT_FALSE(extra->isVisible());
+
+    // Each item highlighted in a menu opened from the bar is reported once.
+    QTest::keyClick(form.get(), Qt::Key_E, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(extra));
+    highlights.clear();
+    extra->setActiveAction(form->controls().mnuSet);
+    ASSERT_EQ(highlights.count(), 1);
+    EXPECT_EQ(highlights.at(0).at(0).toInt(), m.IndexForKey("mnuSet"));
+    extra->hide();
+}
+
+TEST_F(Menus, BuildOnPutsTheItemsOnABarThatLaterTopItemsJoin)
+{
+    modSubClass hook;
+    QtFiles files;
+    cMenus m(hook, files);
+    QMainWindow window;
+    m.CreateFromNothing();
+    m.AddItem({.Caption = "&Tools", .Key = "tools"});
+    m.BuildOn(&window);
+    ASSERT_TRUE(m.isCreated());
+    QMenuBar* bar = window.menuBar();
+    EXPECT_EQ(m.handle(), bar);
+    m.AddItem({.Caption = "&Window", .Key = "window"});
+    ASSERT_EQ(bar->actions().size(), 2);
+    EXPECT_EQ(bar->actions().at(1)->text(), "&Window");
+    EXPECT_TRUE(m.ItemTopMenu("window"));
+    EXPECT_TRUE(m.ItemTopMenu("tools"));
 }
 
 TEST_F(Menus, RemovingAndPoppingUp)

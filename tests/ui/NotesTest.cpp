@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 namespace {
@@ -103,4 +105,35 @@ TEST_F(Notes, TheProgramChangeFollowsTheChannelOfTheNotes)
     form->NoteOn(0);
     form->NoteOff(0);
     EXPECT_EQ(midi.messages(), (std::vector<std::uint32_t>{0x00C3, 0x7F3C93, 0x3C8F}));
+}
+
+TEST_F(Notes, ThePatchBarTakesTheFocusAndADragChangesThePatchOnceOnRelease)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QScrollBar* bar = form->controls().HScrollPatch;
+    EXPECT_EQ(bar->focusPolicy(), Qt::StrongFocus);
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.pageStep = bar->pageStep();
+    option.singleStep = bar->singleStep();
+    option.upsideDown = bar->invertedAppearance();
+    const QPoint thumb =
+        bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar).center();
+    QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+    EXPECT_EQ(form->focusWidget(), bar);
+    EXPECT_EQ(textColour(form->controls().instru), QColor(192, 64, 0));
+    for (int dx = 20; dx <= 200; dx += 20)
+        QTest::mouseMove(bar, thumb + QPoint(dx, 0));
+    EXPECT_TRUE(midi.messages().empty()) << "no program change while the thumb moves";
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(200, 0));
+    ASSERT_EQ(midi.messages().size(), 1u);
+    EXPECT_EQ(midi.messages()[0] & 0xF0u, 0xC0u);
+    EXPECT_GT(bar->value(), 6);
+    EXPECT_EQ(midi.messages()[0] >> 8, static_cast<std::uint32_t>(bar->value()));
 }
