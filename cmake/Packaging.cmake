@@ -8,6 +8,19 @@ install(FILES data/velorin.xml DESTINATION share/mime/packages)
 install(FILES data/velorin.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES data/velorin.svg DESTINATION share/icons/hicolor/scalable/mimetypes
         RENAME application-x-velorin-sequence.svg)
+# The documents a Debian system expects of every package: the copyright, the
+# changelog and the manual page, compressed the way Debian keeps them.
+set(doc ${CMAKE_BINARY_DIR}/doc)
+configure_file(data/debian/changelog.in ${doc}/changelog @ONLY)
+configure_file(data/velorin.1 ${doc}/velorin.1 @ONLY)
+add_custom_command(OUTPUT ${doc}/changelog.gz ${doc}/velorin.1.gz
+  COMMAND gzip -9nkf changelog velorin.1
+  WORKING_DIRECTORY ${doc}
+  DEPENDS ${doc}/changelog ${doc}/velorin.1)
+add_custom_target(velorin_docs ALL DEPENDS ${doc}/changelog.gz ${doc}/velorin.1.gz)
+install(FILES ${doc}/velorin.1.gz DESTINATION share/man/man1)
+install(FILES data/debian/copyright ${doc}/changelog.gz DESTINATION share/doc/velorin)
+
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
   file(CREATE_LINK ../${VELORIN_PROGRAM_DIR}/velorin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/velorin\" SYMBOLIC)
@@ -21,7 +34,12 @@ set(CPACK_PACKAGE_NAME velorin)
 set(CPACK_PACKAGE_VENDOR Darvel)
 set(CPACK_PACKAGE_CONTACT "Darvel <${maker_email}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MIDI piano for the computer keyboard and the mouse")
-set(CPACK_PACKAGE_DESCRIPTION "Velorin shows a 41-key keyboard that plays General MIDI instruments through a built-in synthesizer or a MIDI port, records and replays what is played, saves sequence files, converts recordings to Standard MIDI Files and plays together with others through a play server.")
+# Debian shows the description as it stands: lines of under 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION "Velorin shows a 41-key keyboard, played with the computer keyboard, the
+mouse or a MIDI keyboard, that sounds General MIDI instruments through a
+built-in synthesizer or a MIDI port of ALSA or JACK. It records and replays
+what is played, saves sequence files, converts recordings to Standard MIDI
+Files and plays together with others through a play server.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)

@@ -1,4 +1,6 @@
 // Recording through real key and mouse events, with time on a manual clock.
+#include "support/Eventually.h"
+#include "support/MessageBoxes.h"
 #include "ui/Form1Fixture.h"
 
 #include "midi/PianoKey.h"
@@ -27,6 +29,11 @@ protected:
     }
     void press(int key, bool autoRepeat = false) { send(QEvent::KeyPress, key, autoRepeat); }
     void release(int key) { send(QEvent::KeyRelease, key); }
+    void tap(int key)
+    {
+        press(key);
+        release(key);
+    }
     void record() { form->controls().mnuRecord->trigger(); }
     QByteArray log() const { return TempEnvironment::read(env.midiFolder() + "/piano.ini"); }
 };
@@ -140,10 +147,16 @@ TEST_F(Recording, NothingIsWrittenWithoutRecordOrIntoAMissingFolder)
     EXPECT_FALSE(QFile::exists(env.midiFolder() + "/piano.ini"));
 
     QDir(env.midiFolder()).removeRecursively();
+    MessageBoxes boxes;
     record();
     press(Qt::Key_Z);
     clock.advance(100ms);
-    release(Qt::Key_Z);  // lost, silently
+    release(Qt::Key_Z);  // lost, and said once for the recording
+    tap(Qt::Key_C);
+    ASSERT_EVENTUALLY(boxes.shown.size() == 1, 5000);
+    QTest::qWait(50);
+    EXPECT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].startsWith("velorin|What you play cannot be recorded: ")) << boxes.shown[0].toStdString();
     QDir().mkpath(env.midiFolder());
     press(Qt::Key_X);
     clock.advance(50ms);

@@ -3,6 +3,7 @@
 
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
+#include "support/MessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +72,26 @@ TEST_F(Sequences, ACancelledOrMissingLoadKeepsTheRecording)
     form->sequences().load();
     answer(env.root() + "/missing.mus");
     form->sequences().load();
+    EXPECT_EQ(TempEnvironment::read(logPath()), "0: 1\r\n");
+    EXPECT_FALSE(form->recorder().player().running());
+}
+
+TEST_F(Sequences, ASaveThatFailsSaysWhyAndALoadThatFailsKeepsTheRecording)
+{
+    start();
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    MessageBoxes boxes;
+    const QString nowhere = env.root() + "/no such folder/tune.mus";
+    answer(nowhere);
+    form->sequences().save();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0], "velorin|Could not save " + nowhere + ": No such file or directory");
+
+    // A file that exists but cannot be read leaves the recording as it was.
+    answer(QStringLiteral("/proc/self/mem"));
+    form->sequences().load();
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_TRUE(boxes.shown[1].startsWith("velorin|Could not load /proc/self/mem: ")) << boxes.shown[1].toStdString();
     EXPECT_EQ(TempEnvironment::read(logPath()), "0: 1\r\n");
     EXPECT_FALSE(form->recorder().player().running());
 }

@@ -2,6 +2,7 @@
 #include "ui/Form1Fixture.h"
 
 #include "recorder/ShellCommands.h"
+#include "support/MessageBoxes.h"
 #include "support/MidiFileReader.h"
 
 #include <QAction>
@@ -68,6 +69,21 @@ TEST_F(Shell, CreateMidiNeedsTheConverterAtStartUp)
     ASSERT_EQ(m.size(), 3u);
     EXPECT_EQ(m[1].bytes, (std::vector<std::uint8_t>{0x90, 62, 127}));
     EXPECT_EQ(m[2].tick, 300);
+}
+
+TEST_F(Shell, CreateMidiTellsWhyTheConverterFailed)
+{
+    QDir().mkpath(bin());
+    programFolder = bin().toStdString();
+    shipConverter();
+    start();
+    ASSERT_TRUE(form->controls().midiconv->isEnabled());
+    MessageBoxes boxes;
+    form->controls().midiconv->trigger();  // there is no recording
+    ASSERT_EVENTUALLY(!boxes.shown.isEmpty(), 10000);
+    EXPECT_TRUE(boxes.shown[0].startsWith("velorin|midiconv1: cannot read the recording"))
+        << boxes.shown[0].toStdString();
+    EXPECT_FALSE(QFile::exists(midiFile()));
 }
 
 TEST_F(Shell, GuideOpensTheShippedPage)
