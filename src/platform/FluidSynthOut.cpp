@@ -1,5 +1,6 @@
 #include "platform/FluidSynthOut.h"
 
+#include "platform/FileAudioWriter.h"
 #include "platform/Logging.h"
 
 #include <QFileInfo>
@@ -101,6 +102,21 @@ int FluidSynthOut::open(int)
 bool FluidSynthOut::startAudio()
 {
     fluid_settings_t* s = settings_.get();
+    if (options_.audioDriver == "file") {
+        // Our own writer keeps the file in step with the wall clock.
+        double rate = 44100;
+        fluid_settings_getnum(s, "synth.sample-rate", &rate);
+        fileWriter_ = std::make_unique<FileAudioWriter>(synth_.get(), options_.periodSize, rate,
+                                                        [this](std::uint32_t m) { dispatch(m); });
+        if (!fileWriter_->start()) {
+            fileWriter_.reset();
+            qCInfo(lcMidi) << "cannot write the sound to" << options_.audioFile.c_str();
+            return false;
+        }
+        driverName_ = "file";
+        qCInfo(lcMidi) << "audio through file";
+        return true;
+    }
     std::vector<std::string> candidates;
     if (!options_.audioDriver.empty()) {
         candidates.push_back(options_.audioDriver);
@@ -140,6 +156,8 @@ void FluidSynthOut::load()
             loaded_ = true;
             for (auto message : pending_)
                 dispatch(message);
+            if (fileWriter_)
+                fileWriter_->setReady();
         } else {
             failed_ = true;
             report = lateFailure_;
@@ -165,6 +183,7 @@ int FluidSynthOut::close()
 {
     if (loader_.joinable())
         loader_.join();
+    fileWriter_.reset();
     driver_.reset();
     synth_.reset();
     settings_.reset();
@@ -179,6 +198,11 @@ void FluidSynthOut::shortMsg(std::uint32_t message)
     std::lock_guard lock(mutex_);
     if (!synth_ || failed_)
         return;
+    if (fileWriter_) {
+        // The file waits for the SoundFont, so messages keep their times.
+        fileWriter_->post(message);
+        return;
+    }
     if (!loaded_) {
         if (pending_.size() < maxPending)
             pending_.push_back(message);

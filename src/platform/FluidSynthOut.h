@@ -13,6 +13,7 @@
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
+class FileAudioWriter;
 
 // The built-in synthesizer: FluidSynth with a General MIDI SoundFont, playing
 // through the desktop's audio. The SoundFont loads in the background so that
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<_fluid_hashtable_t, SettingsDeleter> settings_;
     std::unique_ptr<_fluid_synth_t, SynthDeleter> synth_;
     std::unique_ptr<_fluid_audio_driver_t, DriverDeleter> driver_;
+    std::unique_ptr<FileAudioWriter> fileWriter_;  // in place of the driver when writing a file
     std::string driverName_;
 
     std::thread loader_;

@@ -51,8 +51,21 @@ window() {
   WINDOW="$id"
 }
 
-# hold KEY SECONDS
-hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+# now: the wall clock in seconds.
+now() { date +%s.%N; }
+
+# hold KEY SECONDS: holds KEY down. Sets DOWN_A/DOWN_B and UP_A/UP_B, the
+# times just before and just after the press and the release were sent: on a
+# busy machine starting xdotool takes a while, so the checks take what was
+# really played from these, not from the sleeps.
+hold() {
+  DOWN_A=$(now); xdotool keydown "$1"; DOWN_B=$(now)
+  sleep "$2"
+  UP_A=$(now); xdotool keyup "$1"; UP_B=$(now)
+}
+
+# calc EXPRESSION: its value, for numbers such as the times above.
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 
 # finish PID: ends Velorin as a logout would, so that it closes its files.
 finish() {

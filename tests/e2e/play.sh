@@ -6,18 +6,26 @@ start p
 window "Velorin Piano"
 sleep 1.5
 hold z 0.5
+z_down_a=$DOWN_A z_down_b=$DOWN_B z_up_a=$UP_A z_up_b=$UP_B
 sleep 1.5
 hold q 0.3
+q_down_a=$DOWN_A q_down_b=$DOWN_B q_up_a=$UP_A q_up_b=$UP_B
 sleep 0.8
 finish "$PID"
-sox "$WORK/p/out.wav" -n stat 2>&1 | grep -q 'Maximum amplitude' || fail "sox cannot read the WAV"
+stat=$(sox "$WORK/p/out.wav" -n stat 2>&1 || true)
+grep -q 'Maximum amplitude' <<<"$stat" || fail "sox cannot read the WAV"
 mapfile -t b < <(bursts p)
 printf '%s\n' "${b[@]}"
 [ "${#b[@]}" -eq 2 ] || fail "expected two bursts of sound, got ${#b[@]}"
 read -r s1 l1 <<<"${b[0]}"; read -r s2 l2 <<<"${b[1]}"
-# Each note sounds while its key is held, plus the instrument's release;
-# key timing under a busy machine varies by a tenth of a second or two.
-between "$l1" 0.4 0.95 || fail "first note lasted $l1 s, held for 0.5"
-between "$l2" 0.2 0.75 || fail "second note lasted $l2 s, held for 0.3"
-between "$(awk -v a="$s2" -v b="$s1" 'BEGIN{print a-b}')" 1.9 2.4 || fail "notes at $s1 and $s2 are not about 2 s apart"
+# Each note sounds while its key is held, plus the organ's short release,
+# and starts when its key went down (each within the 10 ms the burst finder
+# measures in).
+between "$l1" "$(calc "$z_up_a - $z_down_b - 0.03")" "$(calc "$z_up_b - $z_down_a + 0.25")" ||
+  fail "first note lasted $l1 s, held for $(calc "$z_up_a - $z_down_b") to $(calc "$z_up_b - $z_down_a") s"
+between "$l2" "$(calc "$q_up_a - $q_down_b - 0.03")" "$(calc "$q_up_b - $q_down_a + 0.25")" ||
+  fail "second note lasted $l2 s, held for $(calc "$q_up_a - $q_down_b") to $(calc "$q_up_b - $q_down_a") s"
+gap=$(calc "$s2 - $s1")
+between "$gap" "$(calc "$q_down_a - $z_down_b - 0.03")" "$(calc "$q_down_b - $z_down_a + 0.03")" ||
+  fail "notes $gap s apart, keys pressed $(calc "$q_down_a - $z_down_b") to $(calc "$q_down_b - $z_down_a") s apart"
 echo "1 passed, 0 failed"
