@@ -145,6 +145,8 @@ void FluidSynthOut::load()
         }
         pending_.clear();
     }
+    if (ok)
+        qCInfo(lcMidi) << "SoundFont loaded:" << options_.soundFont.c_str();
     if (!ok) {
         qCWarning(lcMidi) << "the SoundFont did not load:" << options_.soundFont.c_str();
         if (report)
@@ -208,6 +210,9 @@ void FluidSynthOut::dispatch(std::uint32_t message)
         break;
     case 0xC0:
         fluid_synth_program_change(synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
         break;
     case 0xE0:
         fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
