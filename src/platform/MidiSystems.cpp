@@ -58,9 +58,11 @@ bool succeeded(const std::function<void()>& call)
 std::vector<std::string> portNames(RtMidi& client)
 {
     std::vector<std::string> names;
-    const unsigned count = client.getPortCount();
-    for (unsigned i = 0; i < count; ++i)
-        names.push_back(client.getPortName(i));
+    succeeded([&] {
+        const unsigned count = client.getPortCount();
+        for (unsigned i = 0; i < count; ++i)
+            names.push_back(client.getPortName(i));
+    });
     return names;
 }
 
