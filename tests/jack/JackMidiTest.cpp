@@ -157,6 +157,7 @@ TEST_F(JackMidi, ASourceIsFoundWhenItAppearsAndAgainWhenItComesBack)
 TEST_F(JackMidi, TheOutputPlaysIntoAJackPort)
 {
     QProcess dump;
+    JackServer::endWithThisProcess(dump);
     dump.start(QStringLiteral("jack_midi_dump"), {});
     ASSERT_TRUE(dump.waitForStarted());
     ASSERT_TRUE(jack.waitForPort("midi-monitor:input"));
@@ -192,6 +193,7 @@ TEST_F(JackMidi, TheProgramPlaysASourceInItsSynthesizer)
     e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     velorin.setProcessEnvironment(e);
     velorin.setProcessChannelMode(QProcess::MergedChannels);
+    JackServer::endWithThisProcess(velorin);
     velorin.start(QStringLiteral(VELORIN_PROGRAM), {});
     ASSERT_TRUE(velorin.waitForStarted());
     ASSERT_TRUE(jack.waitForConnection("velorin-test-piano:out", "Velorin:Velorin"));

@@ -4,6 +4,9 @@
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
+
+#include <sys/prctl.h>
 
 namespace {
 std::atomic<int> serversMade{0};
@@ -18,6 +21,7 @@ JackServer::JackServer()
     // It reports every late cycle of a busy machine: too much to read.
     jackd_.setStandardOutputFile(QProcess::nullDevice());
     jackd_.setStandardErrorFile(QProcess::nullDevice());
+    endWithThisProcess(jackd_);
     // A generous client timeout: a busy machine (or a sanitizer build) must
     // not get a test's clients thrown out.
     jackd_.start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("--timeout"),
@@ -44,6 +48,12 @@ JackServer::~JackServer()
         qputenv("JACK_DEFAULT_SERVER", savedServer_);
     else
         qunsetenv("JACK_DEFAULT_SERVER");
+}
+
+void JackServer::endWithThisProcess(QProcess& child)
+{
+    // Runs in the child between fork and exec.
+    child.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 QStringList JackServer::listPorts(const QStringList& arguments) const

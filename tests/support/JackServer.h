@@ -25,6 +25,10 @@ public:
     // The lines of jack_lsp with these arguments.
     QStringList listPorts(const QStringList& arguments = {}) const;
 
+    // A child started after this ends when the test process does, however
+    // that ends: a JACK program left behind would run on for ever.
+    static void endWithThisProcess(QProcess& child);
+
 private:
     QString name_;
     QByteArray savedServer_;
