@@ -101,8 +101,8 @@ public:
     // Plays the window from a MIDI input as well; the input must outlive the
     // window and call its handler on the window's thread.
     void connectMidiInput(MidiIn& input);
-    // True while key i is held down on the MIDI keyboard (its note-off has
-    // not come): such a key stays down when the window loses the keyboard.
+    // True while key i is held down on the MIDI keyboard: its note-off has
+    // not come yet, whatever the window's keyboard focus did meanwhile.
     bool isHeldByMidi(int i) const;
 
 signals:

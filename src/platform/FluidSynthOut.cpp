@@ -145,9 +145,9 @@ void FluidSynthOut::load()
         }
         pending_.clear();
     }
-    if (ok)
+    if (ok) {
         qCInfo(lcMidi) << "SoundFont loaded:" << options_.soundFont.c_str();
-    if (!ok) {
+    } else {
         qCWarning(lcMidi) << "the SoundFont did not load:" << options_.soundFont.c_str();
         if (report)
             QMetaObject::invokeMethod(&opener_, std::move(report), Qt::QueuedConnection);

@@ -116,7 +116,9 @@ void RtMidiPortIn::arrived(double, std::vector<unsigned char>* bytes, void* self
 
 void RtMidiPortIn::deliver(const std::vector<unsigned char>& bytes)
 {
-    if (bytes.empty() || bytes.size() > 3)
+    // System messages (clock, active sensing, system exclusive) play nothing:
+    // not worth waking the window for.
+    if (bytes.empty() || bytes.size() > 3 || bytes[0] >= 0xF0)
         return;
     std::uint32_t message = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i)
