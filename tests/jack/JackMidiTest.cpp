@@ -60,9 +60,18 @@ protected:
         queued.reset();
         port.reset();
     }
-    bool sent(std::uint32_t message)
+    // Plays a message until Velorin's output shows what it should: a busy
+    // JACK server drops the events of a cycle its clients missed, as it
+    // would a keyboard's. Sent twice, each of these messages does no more
+    // than once.
+    bool play(Keyboard& keyboard, std::initializer_list<unsigned char> bytes, std::uint32_t expected)
     {
-        return QTest::qWaitFor([&] { return contains(message); }, 10000);
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            keyboard.send(bytes);
+            if (QTest::qWaitFor([&] { return contains(expected); }, 1000))
+                return true;
+        }
+        return false;
     }
     bool contains(std::uint32_t message) const
     {
@@ -89,39 +98,30 @@ TEST_F(JackMidi, KeysFromASourceSoundAtTheirVelocityAndAreRecorded)
     midi.clear();
 
     // The source's channel 5 plays on Velorin's channel 3.
-    keys.send({0x95, 62, 77});
-    ASSERT_TRUE(sent(0x4D3E93));
+    ASSERT_TRUE(play(keys, {0x95, 62, 77}, 0x4D3E93));
     EXPECT_TRUE(form->controls().key[2]->shownPressed());
     EXPECT_TRUE(form->isHeldByMidi(2));
     EXPECT_EQ(form->windowTitle(), "Recording: 2");
     clock.advance(250ms);
-    keys.send({0x85, 62, 64});
-    ASSERT_TRUE(sent(0x3E8F));  // patch 0 ends its notes with 0x8C + channel
+    ASSERT_TRUE(play(keys, {0x85, 62, 64}, 0x3E8F));  // patch 0 ends its notes with 0x8C + channel
     EXPECT_FALSE(form->controls().key[2]->shownPressed());
     EXPECT_FALSE(form->isHeldByMidi(2));
     EXPECT_EQ(log(), "2: 25\r\n");
 
     // A note-on of velocity 0 is a release too.
-    keys.send({0x90, 100, 1});
-    ASSERT_TRUE(sent(0x016493));
+    ASSERT_TRUE(play(keys, {0x90, 100, 1}, 0x016493));
     EXPECT_TRUE(form->isHeldByMidi(40));
     clock.advance(100ms);
-    keys.send({0x90, 100, 0});
-    ASSERT_TRUE(sent(0x648F));
+    ASSERT_TRUE(play(keys, {0x90, 100, 0}, 0x648F));
     EXPECT_TRUE(log().endsWith("\r\n40: 10\r\n")) << log().toStdString();
 
     // A note without a key sounds, and only that; controllers pass on.
     const QByteArray recorded = log();
-    keys.send({0x91, 30, 50});
-    keys.send({0xB2, 64, 127});
-    keys.send({0xE4, 0, 80});
-    keys.send({0x81, 30, 0});
-    keys.send({0xC7, 40});
-    ASSERT_TRUE(sent(0x28C3));
-    EXPECT_TRUE(contains(0x321E93));
-    EXPECT_TRUE(contains(0x7F40B3));
-    EXPECT_TRUE(contains(0x5000E3));
-    EXPECT_TRUE(contains(0x1E8F));
+    EXPECT_TRUE(play(keys, {0x91, 30, 50}, 0x321E93));
+    EXPECT_TRUE(play(keys, {0xB2, 64, 127}, 0x7F40B3));
+    EXPECT_TRUE(play(keys, {0xE4, 0, 80}, 0x5000E3));
+    EXPECT_TRUE(play(keys, {0x81, 30, 0}, 0x1E8F));
+    EXPECT_TRUE(play(keys, {0xC7, 40}, 0x28C3));
     EXPECT_EQ(form->controls().HScrollPatch->value(), 40);
     EXPECT_EQ(log(), recorded);
 }
@@ -141,10 +141,8 @@ TEST_F(JackMidi, ASourceIsFoundWhenItAppearsAndAgainWhenItComesBack)
             ASSERT_TRUE(QTest::qWaitFor([&] { return !port->source().empty(); }, 10000)) << "round " << round;
             ASSERT_TRUE(jack.waitForConnection("velorin-test-late:out", "Velorin:Velorin"));
             midi.clear();
-            late.send({0x90, 60, 64});
-            EXPECT_TRUE(sent(0x403C90)) << "round " << round;  // key 1 of the default base note 59
-            late.send({0x80, 60, 0});
-            EXPECT_TRUE(sent(0x3C8C));
+            EXPECT_TRUE(play(late, {0x90, 60, 64}, 0x403C90)) << "round " << round;  // key 1 of the default base note 59
+            EXPECT_TRUE(play(late, {0x80, 60, 0}, 0x3C8C));
         }
         // Gone: Velorin goes on and looks for it again.
         ASSERT_TRUE(QTest::qWaitFor([&] { return port->source().empty(); }, 10000));
@@ -169,10 +167,14 @@ TEST_F(JackMidi, TheOutputPlaysIntoAJackPort)
     EXPECT_NE(form->windowTitle(), "Velorin - Device not ready");
     ASSERT_TRUE(jack.waitForConnection("midi-monitor:input", "Velorin:Velorin out"));
 
-    form->input().mouseDown(4);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dump.peek(1 << 16).contains("90 40 7f"); }, 10000))
-        << dump.peek(1 << 16).toStdString();
-    form->input().mouseUp(4);
+    // Pressed again while a busy server drops what it sends.
+    bool shown = false;
+    for (int attempt = 0; attempt < 10 && !shown; ++attempt) {
+        form->input().mouseDown(4);
+        shown = QTest::qWaitFor([&] { return dump.peek(1 << 16).contains("90 40 7f"); }, 1000);
+        form->input().mouseUp(4);
+    }
+    EXPECT_TRUE(shown) << dump.peek(1 << 16).toStdString();
     stop();
     // Interrupted, it leaves the server as a client should; a client that is
     // killed keeps the server waiting for it at its own end.
@@ -201,8 +203,12 @@ TEST_F(JackMidi, TheProgramPlaysASourceInItsSynthesizer)
     ASSERT_TRUE(QTest::qWaitFor([&] { return velorin.peek(1 << 20).contains("SoundFont loaded"); }, 20000))
         << velorin.peek(1 << 20).toStdString();
 
-    piano.send({0x90, 72, 110});
-    QTest::qWait(500);  // the length of the note
+    // Held for half a second; the press repeated meanwhile, in case a busy
+    // server drops it, sounds once (the key shows pressed).
+    for (int tenth = 0; tenth < 5; ++tenth) {
+        piano.send({0x90, 72, 110});
+        QTest::qWait(100);
+    }
     piano.send({0x80, 72, 0});
     velorin.terminate();
     ASSERT_TRUE(velorin.waitForFinished(10000));

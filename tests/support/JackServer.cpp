@@ -22,12 +22,13 @@ JackServer::JackServer()
     jackd_.setStandardOutputFile(QProcess::nullDevice());
     jackd_.setStandardErrorFile(QProcess::nullDevice());
     endWithThisProcess(jackd_);
-    // A generous client timeout: a busy machine (or a sanitizer build) must
-    // not get a test's clients thrown out.
+    // A generous client timeout, so that a busy machine (or a sanitizer
+    // build) does not get a test's clients thrown out, and long periods
+    // (21 ms), so that it misses few cycles.
     jackd_.start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("--timeout"),
                                            QStringLiteral("5000"), QStringLiteral("-d"), QStringLiteral("dummy"),
                                            QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-p"),
-                                           QStringLiteral("256")});
+                                           QStringLiteral("1024")});
     if (!jackd_.waitForStarted(10000))
         return;
     QProcess wait;
