@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 . scripts/children.sh
-VELORIN_SETUP_EXTRA="xvfb xauth xdotool vmpk ncat fluidsynth ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
+VELORIN_SETUP_EXTRA="xvfb xauth xdotool vmpk ncat fluidsynth jackd2 ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
 quick=0; [ "${1:-}" = "--quick" ] && quick=1
 idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
 fan_seconds=5; [ $quick = 1 ] && fan_seconds=2
 startup_runs=7; [ $quick = 1 ] && startup_runs=3
+midi_rounds=2000; [ $quick = 1 ] && midi_rounds=300
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -30,6 +31,18 @@ out=$(build/bench_key_to_midi 2>/dev/null | tail -1)
 row "key event to MIDI message (recording output)" \
     "median $(sed -E 's/.*median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us.*/\1/' <<<"$out") µs" \
     "build/bench_key_to_midi"
+
+# MIDI keyboard to synthesizer: a source port on a private JACK server (dummy
+# driver, 128 frames at 48 kHz) plays into Velorin's input port.
+jack_server="velorin-bench-$$"
+JACK_DEFAULT_SERVER="$jack_server" jackd --no-realtime -d dummy -r 48000 -p 128 >/dev/null 2>&1 & j=$!
+if JACK_DEFAULT_SERVER="$jack_server" jack_wait -w -t 10 >/dev/null; then
+  out=$(JACK_DEFAULT_SERVER="$jack_server" build/bench_midi_in_latency "$midi_rounds" 2>/dev/null | tail -1)
+  row "MIDI keyboard to synthesizer, time added by Velorin (JACK source, built-in synthesizer)" \
+      "median $(sed -E 's/.*messages, median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us, max.*/\1/' <<<"$out") µs, worst $(sed -E 's/.*max ([0-9.]+) us.*/\1/' <<<"$out") µs" \
+      "build/bench_midi_in_latency $midi_rounds (jackd --no-realtime -d dummy -p 128)"
+fi
+stop_child "$j"
 
 # Replay accuracy.
 if [ $quick = 0 ]; then

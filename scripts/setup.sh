@@ -10,6 +10,9 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libfluidsynth-dev librtmidi-dev
+  # the JACK client library of Debian's JACK server (jackd2); left to itself,
+  # librtmidi-dev brings the older one, which cannot reach that server
+  libjack-jackd2-dev
   fluid-soundfont-gm timgm6mb-soundfont
   fonts-liberation fonts-dejavu-core fonts-comic-neue
   shared-mime-info desktop-file-utils xdg-utils file

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/Files.h"
+#include "app/Form1MidiInput.h"
 #include "app/NumberText.h"
 #include "app/QtColour.h"
 #include "app/SettingsStore.h"
@@ -506,4 +507,14 @@ frmcolor* Form1::colourPicker() const
 frmAbout* Form1::aboutDialog() const
 {
     return about_;
+}
+
+void Form1::connectMidiInput(MidiIn& input)
+{
+    midiInput_ = std::make_unique<Form1MidiInput>(*this, input);
+}
+
+bool Form1::isHeldByMidi(int i) const
+{
+    return midiInput_ && midiInput_->keyboard().holds(i);
 }

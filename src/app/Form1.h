@@ -24,7 +24,9 @@ class Form3;
 class frmcolor;
 class Clock;
 class cMenus;
+class MidiIn;
 class MidiOut;
+class Form1MidiInput;
 class NetworkPlay;
 class PlaySocket;
 class RecorderControls;
@@ -100,6 +102,13 @@ public:
     frmAbout* aboutDialog() const;
     ShellCommands& shell() { return *shell_; }
 
+    // Plays the window from a MIDI input as well; the input must outlive the
+    // window and call its handler on the window's thread.
+    void connectMidiInput(MidiIn& input);
+    // True while key i is held down on the MIDI keyboard: its note-off has
+    // not come yet, whatever the window's keyboard focus did meanwhile.
+    bool isHeldByMidi(int i) const;
+
 signals:
     // The unload sequence has run; the program ends.
     void unloaded();
@@ -158,4 +167,6 @@ private:
     std::unique_ptr<cMenus> menus_;
     ShellCommands* shell_;
     bool unloaded_ = false;
+    // Last, so that the input stops before anything it plays on goes.
+    std::unique_ptr<Form1MidiInput> midiInput_;
 };

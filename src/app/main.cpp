@@ -2,9 +2,12 @@
 #include "app/DetectableAutoRepeat.h"
 #include "app/Form1.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
+#include "platform/QueuedMidiIn.h"
+#include "platform/RtMidiPortIn.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
 #include "platform/TcpPlaySocket.h"
@@ -27,6 +30,9 @@ int main(int argc, char* argv[])
     SystemMidiOut midi(settings);
     QtClock clock;
     TcpPlaySocket socket;
+    // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
+    RtMidiPortIn midiPort(MidiConfig::read(settings).input);
+    QueuedMidiIn midiInput(midiPort);
 
     Form1 window(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()});
     // Where X cannot mark repeats, a release and a press of one key with one
@@ -38,6 +44,9 @@ int main(int argc, char* argv[])
     std::vector<std::string> arguments;
     for (const QString& a : QCoreApplication::arguments().mid(1))
         arguments.push_back(a.toStdString());
+    window.connectMidiInput(midiInput);
+    // Before the output, so that in JACK the input client is the one named plainly "Velorin".
+    midiPort.start();
     window.startUp(arguments);
     window.show();
     return app.exec();

@@ -35,6 +35,14 @@ std::optional<std::uint32_t> programChange(int channel, int patch)
     return pack(0xC0 + channel, patch, 0);
 }
 
+std::optional<std::uint32_t> onChannel(std::uint32_t message, int channel)
+{
+    const unsigned status = message & 0xFF;
+    if (!isChannel(channel) || status < 0x80 || status >= 0xF0)
+        return std::nullopt;
+    return (message & 0xFFFF00) | (status & 0xF0) | static_cast<std::uint32_t>(channel);
+}
+
 int byteCount(std::uint32_t message)
 {
     const unsigned status = message & 0xFF;

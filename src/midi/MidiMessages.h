@@ -15,6 +15,9 @@ std::optional<std::uint32_t> noteOff(int channel, int note, int patch);
 
 std::optional<std::uint32_t> programChange(int channel, int patch);
 
+// A channel message (0x80..0xEF) moved to another channel, data unchanged.
+std::optional<std::uint32_t> onChannel(std::uint32_t message, int channel);
+
 // 1, 2 or 3: how many bytes of a packed message a MIDI port carries.
 int byteCount(std::uint32_t message);
 

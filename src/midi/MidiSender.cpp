@@ -26,7 +26,12 @@ void MidiSender::send(std::uint32_t message)
 
 void MidiSender::sendNoteOn(int note)
 {
-    if (const auto m = MidiMessages::noteOn(midiChannel, note, noteVelocity))
+    sendNoteOn(note, noteVelocity);
+}
+
+void MidiSender::sendNoteOn(int note, int velocity)
+{
+    if (const auto m = MidiMessages::noteOn(midiChannel, note, velocity))
         send(*m);
 }
 
@@ -39,5 +44,11 @@ void MidiSender::sendNoteOff(int note, int patch)
 void MidiSender::sendProgramChange(int patch)
 {
     if (const auto m = MidiMessages::programChange(midiChannel, patch))
+        send(*m);
+}
+
+void MidiSender::sendChannelMessage(std::uint32_t message)
+{
+    if (const auto m = MidiMessages::onChannel(message, midiChannel))
         send(*m);
 }

@@ -16,8 +16,11 @@ public:
     void close();
 
     void sendNoteOn(int note);
+    void sendNoteOn(int note, int velocity);
     void sendNoteOff(int note, int patch);
     void sendProgramChange(int patch);
+    // A controller, pitch bend or pressure message, put on midiChannel.
+    void sendChannelMessage(std::uint32_t message);
 
     std::int32_t midiDeviceId = -1;
     std::int32_t midiResult = 0;

@@ -135,6 +135,16 @@ void NoteInput::mouseUp(int index)
         host_.NoteOff(index);  // already released when the keyboard left
 }
 
+void NoteInput::externalDown(int index)
+{
+    press(index);
+}
+
+void NoteInput::externalUp(int index)
+{
+    keyUpIndex(index);
+}
+
 void NoteInput::releaseAll()
 {
     // Copied first: each release may run code that presses again.

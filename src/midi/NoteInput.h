@@ -41,6 +41,11 @@ public:
     void keyUp(int code);
     void mouseDown(int index);
     void mouseUp(int index);
+    // A key pressed and released on a MIDI keyboard: the mouse's road, but
+    // it stays down while the window's keyboard goes elsewhere, because the
+    // MIDI keyboard still holds it.
+    void externalDown(int index);
+    void externalUp(int index);
 
     // For keys whose key-up will never arrive (the keyboard went to a menu,
     // a dialog or another window): releases every key and mouse press still

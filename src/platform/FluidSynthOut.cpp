@@ -164,7 +164,9 @@ void FluidSynthOut::load()
         }
         pending_.clear();
     }
-    if (!ok) {
+    if (ok) {
+        qCInfo(lcMidi) << "SoundFont loaded:" << options_.soundFont.c_str();
+    } else {
         qCWarning(lcMidi) << "the SoundFont did not load:" << options_.soundFont.c_str();
         if (report)
             QMetaObject::invokeMethod(&opener_, std::move(report), Qt::QueuedConnection);
@@ -233,6 +235,9 @@ void FluidSynthOut::dispatch(std::uint32_t message)
         break;
     case 0xC0:
         fluid_synth_program_change(synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
         break;
     case 0xE0:
         fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));

@@ -17,6 +17,7 @@ MidiConfig MidiConfig::read(const SettingsStore& store)
 {
     MidiConfig c;
     c.output = store.value("midi", "output");
+    c.input = store.value("midi", "input");
     c.soundFont = store.value("synth", "soundfont");
     c.audioDriver = store.value("synth", "audio-driver");
     c.audioFile = store.value("synth", "audio-file");

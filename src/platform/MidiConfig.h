@@ -9,6 +9,7 @@ class SettingsStore;
 // from groups "midi" and "synth" of the settings store.
 struct MidiConfig {
     std::string output;       // empty: the built-in synthesizer; else a MIDI port name
+    std::string input;        // empty: no MIDI input; else the name of a MIDI source port
     std::string soundFont;    // empty: the first General MIDI SoundFont found
     std::string audioDriver;  // empty: the synthesizer's default, then any that opens
     std::string audioFile;    // what the "file" driver writes

@@ -8,9 +8,10 @@
 
 class RtMidiOut;
 
-// A MIDI output port of the system (ALSA sequencer, JACK), through RtMidi.
-// Device 0, 1, ... is the port at that position in RtMidi's order; device -1
-// is the port named in the constructor.
+// A MIDI output port of the system, through RtMidi: the ALSA sequencer's
+// ports first, then JACK's. Device 0, 1, ... is the port at that position in
+// that order; device -1 is the first port whose name starts with the name
+// given to the constructor.
 class RtMidiPortOut : public MidiOut {
 public:
     explicit RtMidiPortOut(std::string portName = {});

@@ -1,0 +1,169 @@
+// How much time Velorin adds between a MIDI keyboard and the synthesizer:
+// from the moment RtMidi hands a message to Velorin's input (on RtMidi's own
+// thread) until the built-in synthesizer is called with the note, through the
+// queue to the GUI thread, the event loop waking, the key road and the
+// sender. A source port on the running JACK server (JACK_DEFAULT_SERVER)
+// plays note-ons and note-offs one at a time into Velorin's input port; the
+// synthesizer renders into a WAV file. Prints median, 99th percentile and
+// worst, and for reference the whole way from the source, JACK's period
+// included.
+#include "app/Form1.h"
+#include "app/ManualClock.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "platform/FluidSynthOut.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/Paths.h"
+#include "platform/QtFiles.h"
+#include "platform/QueuedMidiIn.h"
+#include "platform/RtMidiPortIn.h"
+#include "platform/TcpPlaySocket.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+using SteadyClock = std::chrono::steady_clock;
+
+std::int64_t nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
+}
+
+// Notes when RtMidi hands each message over, on RtMidi's thread.
+class StampingIn : public MidiIn {
+public:
+    explicit StampingIn(MidiIn& inner) : inner_(inner) {}
+    ~StampingIn() override { inner_.setHandler({}); }
+    void setHandler(Handler handler) override
+    {
+        inner_.setHandler([this, handler = std::move(handler)](std::uint32_t message) {
+            arrived.store(nowNs());
+            if (handler)
+                handler(message);
+        });
+    }
+    std::atomic<std::int64_t> arrived{0};
+
+private:
+    MidiIn& inner_;
+};
+
+// Notes when each message reaches the synthesizer, then plays it.
+class StampingSynth : public MidiOut {
+public:
+    explicit StampingSynth(FluidSynthOut& synth) : synth_(synth) {}
+    int open(int id) override { return synth_.open(id); }
+    int close() override { return synth_.close(); }
+    void shortMsg(std::uint32_t message) override
+    {
+        const std::int64_t t = nowNs();
+        synth_.shortMsg(message);
+        if ((message & 0xE0) == 0x80) {  // note-on or note-off
+            reached = t;
+            ++notes;
+        }
+    }
+    std::int64_t reached = 0;
+    int notes = 0;
+
+private:
+    FluidSynthOut& synth_;
+};
+
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(p * double(v.size() - 1))];
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+        qputenv(v, dir.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
+
+    FluidSynthOut::Options options;
+    options.soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    options.audioDriver = "file";
+    options.audioFile = (dir.path() + QStringLiteral("/out.wav")).toStdString();
+    FluidSynthOut synth(options);
+    StampingSynth out(synth);
+    IniSettingsStore settings(Paths::settingsStoreFile());
+    QtFiles files;
+    ManualClock clock;
+    TcpPlaySocket socket;
+
+    RtMidiOut keys(RtMidi::UNIX_JACK, "velorin-bench-keys");
+    keys.openVirtualPort("out");
+    RtMidiPortIn port("velorin-bench-keys");
+    StampingIn stamping(port);
+    QueuedMidiIn queued(stamping);
+
+    Form1 form(Form1Services{out, settings, files, clock, socket, Paths::fromEnvironment()});
+    form.connectMidiInput(queued);
+    port.start();
+    form.startUp();
+    form.baseNote = 48;
+    form.show();
+    if (port.source().empty() || !synth.waitUntilLoaded()) {
+        std::fprintf(stderr, "no JACK server, or no SoundFont: start jackd first\n");
+        return 1;
+    }
+
+    std::vector<double> added;
+    std::vector<double> whole;
+    added.reserve(2 * rounds);
+    whole.reserve(2 * rounds);
+    int lostByJack = 0;
+    const int warmUp = 100;
+    for (int r = 0; r < rounds + warmUp; ++r) {
+        const unsigned char note = static_cast<unsigned char>(48 + r % 41);
+        for (const unsigned char velocity : {static_cast<unsigned char>(1 + r % 127), static_cast<unsigned char>(0)}) {
+            const std::vector<unsigned char> message{0x90, note, velocity};
+            const int before = out.notes;
+            const std::int64_t handedBefore = stamping.arrived.load();
+            std::int64_t sent = nowNs();
+            keys.sendMessage(&message);
+            QElapsedTimer waited;
+            waited.start();
+            // Idle as the program's event loop is idle: asleep until something arrives.
+            while (out.notes == before) {
+                if (waited.elapsed() > 1000) {
+                    if (stamping.arrived.load() != handedBefore) {
+                        std::fprintf(stderr, "Velorin lost a message: round %d, velocity %d\n", r, velocity);
+                        return 1;
+                    }
+                    // A cycle the busy server skipped takes its MIDI events with it: send again.
+                    ++lostByJack;
+                    sent = nowNs();
+                    keys.sendMessage(&message);
+                    waited.restart();
+                }
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            }
+            if (r >= warmUp) {
+                added.push_back(double(out.reached - stamping.arrived.load()) / 1000.0);
+                whole.push_back(double(out.reached - sent) / 1000.0);
+            }
+        }
+    }
+    std::printf("MIDI input to synthesizer: %zu messages, median %.1f us, p99 %.1f us, max %.1f us; "
+                "from the source through JACK: median %.1f us, p99 %.1f us (%d lost by JACK, sent again)\n",
+                added.size(), percentile(added, 0.5), percentile(added, 0.99), percentile(added, 1.0),
+                percentile(whole, 0.5), percentile(whole, 0.99), lostByJack);
+    return 0;
+}

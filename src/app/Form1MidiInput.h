@@ -1,0 +1,32 @@
+#pragma once
+
+#include "midi/MidiKeyboard.h"
+
+class Form1;
+class MidiIn;
+
+// The main window played from a MIDI input: each message goes through the
+// MidiKeyboard rules onto the window's own roads, so a key of the MIDI
+// keyboard lights, sounds, records and goes to the play server as a mouse
+// press on the same key does.
+class Form1MidiInput : private MidiKeyboardHost {
+public:
+    // The input must outlive this object; its handler must run on the window's thread.
+    Form1MidiInput(Form1& form, MidiIn& input);
+    ~Form1MidiInput() override;
+
+    const MidiKeyboard& keyboard() const { return keyboard_; }
+
+private:
+    std::int16_t readBaseNote() const override;
+    void pressKey(int index, int velocity) override;
+    void releaseKey(int index) override;
+    void soundNoteOn(int note, int velocity) override;
+    void soundNoteOff(int note) override;
+    void passOn(std::uint32_t message) override;
+    void setPatch(int patch) override;
+
+    Form1& form_;
+    MidiIn& input_;
+    MidiKeyboard keyboard_;
+};

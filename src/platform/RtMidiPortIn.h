@@ -1,0 +1,52 @@
+#pragma once
+
+#include "midi/MidiIn.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Velorin's own MIDI input port "Velorin", opened in each MIDI system that
+// answers (the ALSA sequencer, JACK), so that a patchbay can connect to it,
+// and connected to the source named in the settings: the first source port,
+// ALSA's before JACK's, whose name starts with that name. A missing source is
+// looked for again every 2 s, so a keyboard plugged in later is found, and a
+// source that goes away is simply looked for again.
+//
+// The handler runs on RtMidi's threads, one per system.
+class RtMidiPortIn : public MidiIn {
+public:
+    explicit RtMidiPortIn(std::string sourceName);
+    ~RtMidiPortIn() override;
+
+    void setHandler(Handler handler) override;
+
+    // Opens the ports and looks for the source. With no source named it does
+    // nothing: no port is opened.
+    void start();
+
+    // The source port taken from ("client:port"), empty while it is missing.
+    std::string source() const;
+    // True while the own port is open in at least one system.
+    bool isOpen() const { return !systems_.empty(); }
+
+    static constexpr int lookIntervalMs = 2000;
+    static constexpr const char* portName = "Velorin";
+
+private:
+    struct System;
+
+    void look();
+    void deliver(const std::vector<unsigned char>& bytes);
+    static void arrived(double deltaTime, std::vector<unsigned char>* bytes, void* self);
+
+    std::string sourceName_;
+    std::mutex handlerMutex_;
+    Handler handler_;
+    std::vector<std::unique_ptr<System>> systems_;
+    QTimer lookTimer_;
+    bool reportedMissing_ = false;
+};

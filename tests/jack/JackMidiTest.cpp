@@ -1,0 +1,226 @@
+// MIDI keyboards and MIDI ports for real, under a private JACK server on the
+// dummy driver: a source port written here on RtMidi plays into Velorin's
+// input port, and Velorin's output plays into Debian's jack_midi_dump.
+#include "ui/Form1Fixture.h"
+
+#include "midi/PianoKey.h"
+#include "platform/QueuedMidiIn.h"
+#include "platform/RtMidiPortIn.h"
+#include "platform/SystemMidiOut.h"
+#include "support/JackServer.h"
+#include "support/WavFile.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTest>
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <csignal>
+#include <initializer_list>
+
+using namespace std::chrono_literals;
+
+namespace {
+// A MIDI keyboard as JACK shows one: a client with one source port "out".
+class Keyboard {
+public:
+    explicit Keyboard(const std::string& client) : port_(RtMidi::UNIX_JACK, client)
+    {
+        port_.openVirtualPort("out");
+    }
+    void send(std::initializer_list<unsigned char> bytes)
+    {
+        const std::vector<unsigned char> message(bytes);
+        port_.sendMessage(&message);
+    }
+
+private:
+    RtMidiOut port_;
+};
+
+class JackMidi : public Form1Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(jack.isRunning()) << "jackd did not start"; }
+
+    // Velorin's input, as the program wires it, listening for a source.
+    void listen(const std::string& source)
+    {
+        port = std::make_unique<RtMidiPortIn>(source);
+        queued = std::make_unique<QueuedMidiIn>(*port);
+        form->connectMidiInput(*queued);
+        port->start();
+    }
+    void TearDown() override
+    {
+        if (form)
+            stop();
+        queued.reset();
+        port.reset();
+    }
+    // Plays a message until Velorin's output shows what it should: a busy
+    // JACK server drops the events of a cycle its clients missed, as it
+    // would a keyboard's. Sent twice, each of these messages does no more
+    // than once.
+    bool play(Keyboard& keyboard, std::initializer_list<unsigned char> bytes, std::uint32_t expected)
+    {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            keyboard.send(bytes);
+            if (QTest::qWaitFor([&] { return contains(expected); }, 1000))
+                return true;
+        }
+        return false;
+    }
+    bool contains(std::uint32_t message) const
+    {
+        const auto& m = midi.messages();
+        return std::find(m.begin(), m.end(), message) != m.end();
+    }
+    QByteArray log() const { return TempEnvironment::read(env.midiFolder() + "/piano.ini"); }
+
+    JackServer jack;
+    std::unique_ptr<RtMidiPortIn> port;
+    std::unique_ptr<QueuedMidiIn> queued;
+};
+}  // namespace
+
+TEST_F(JackMidi, KeysFromASourceSoundAtTheirVelocityAndAreRecorded)
+{
+    writeKeyboardSettings("3\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");  // channel 3, lowest key C4
+    start();
+    Keyboard keys("velorin-test-keys");
+    listen("velorin-test-keys");
+    ASSERT_EQ(port->source(), "velorin-test-keys:out");
+    ASSERT_TRUE(jack.waitForConnection("velorin-test-keys:out", "Velorin:Velorin"));
+    form->controls().mnuRecord->trigger();
+    midi.clear();
+
+    // The source's channel 5 plays on Velorin's channel 3.
+    ASSERT_TRUE(play(keys, {0x95, 62, 77}, 0x4D3E93));
+    EXPECT_TRUE(form->controls().key[2]->shownPressed());
+    EXPECT_TRUE(form->isHeldByMidi(2));
+    EXPECT_EQ(form->windowTitle(), "Recording: 2");
+    // The window's keyboard going to a dialog leaves the MIDI keyboard's key down.
+    form->controls().mnuSet->trigger();
+    EXPECT_TRUE(form->controls().key[2]->shownPressed());
+    clock.advance(250ms);
+    ASSERT_TRUE(play(keys, {0x85, 62, 64}, 0x3E8F));  // patch 0 ends its notes with 0x8C + channel
+    EXPECT_FALSE(form->controls().key[2]->shownPressed());
+    EXPECT_FALSE(form->isHeldByMidi(2));
+    EXPECT_EQ(log(), "2: 25\r\n");
+
+    // A note-on of velocity 0 is a release too.
+    ASSERT_TRUE(play(keys, {0x90, 100, 1}, 0x016493));
+    EXPECT_TRUE(form->isHeldByMidi(40));
+    clock.advance(100ms);
+    ASSERT_TRUE(play(keys, {0x90, 100, 0}, 0x648F));
+    EXPECT_TRUE(log().endsWith("\r\n40: 10\r\n")) << log().toStdString();
+
+    // A note without a key sounds, and only that; controllers pass on.
+    const QByteArray recorded = log();
+    EXPECT_TRUE(play(keys, {0x91, 30, 50}, 0x321E93));
+    EXPECT_TRUE(play(keys, {0xB2, 64, 127}, 0x7F40B3));
+    EXPECT_TRUE(play(keys, {0xE4, 0, 80}, 0x5000E3));
+    EXPECT_TRUE(play(keys, {0x81, 30, 0}, 0x1E8F));
+    EXPECT_TRUE(play(keys, {0xC7, 40}, 0x28C3));
+    EXPECT_EQ(form->controls().HScrollPatch->value(), 40);
+    EXPECT_EQ(log(), recorded);
+}
+
+TEST_F(JackMidi, ASourceIsFoundWhenItAppearsAndAgainWhenItComesBack)
+{
+    start();
+    listen("velorin-test-late");
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_EQ(port->source(), "");
+    // The own port is there for a patchbay before any source is.
+    EXPECT_TRUE(jack.waitForPort("Velorin:Velorin"));
+
+    for (int round = 0; round < 2; ++round) {
+        {
+            Keyboard late("velorin-test-late");
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !port->source().empty(); }, 10000)) << "round " << round;
+            ASSERT_TRUE(jack.waitForConnection("velorin-test-late:out", "Velorin:Velorin"));
+            midi.clear();
+            EXPECT_TRUE(play(late, {0x90, 60, 64}, 0x403C90)) << "round " << round;  // key 1 of the default base note 59
+            EXPECT_TRUE(play(late, {0x80, 60, 0}, 0x3C8C));
+        }
+        // Gone: Velorin goes on and looks for it again.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return port->source().empty(); }, 10000));
+        form->input().mouseDown(5);
+        EXPECT_TRUE(contains(0x7F4090));
+        form->input().mouseUp(5);
+    }
+}
+
+TEST_F(JackMidi, TheOutputPlaysIntoAJackPort)
+{
+    QProcess dump;
+    JackServer::endWithThisProcess(dump);
+    dump.start(QStringLiteral("jack_midi_dump"), {});
+    ASSERT_TRUE(dump.waitForStarted());
+    ASSERT_TRUE(jack.waitForPort("midi-monitor:input"));
+    TempEnvironment::write(env.settingsStoreFile(), "[midi]\noutput=midi-monitor\n");
+    IniSettingsStore outputSettings(env.settingsStoreFile());
+    SystemMidiOut output(outputSettings);
+    writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
+    start(&output);
+    EXPECT_NE(form->windowTitle(), "Velorin - Device not ready");
+    ASSERT_TRUE(jack.waitForConnection("midi-monitor:input", "Velorin:Velorin out"));
+
+    // Pressed again while a busy server drops what it sends.
+    bool shown = false;
+    for (int attempt = 0; attempt < 10 && !shown; ++attempt) {
+        form->input().mouseDown(4);
+        shown = QTest::qWaitFor([&] { return dump.peek(1 << 16).contains("90 40 7f"); }, 1000);
+        form->input().mouseUp(4);
+    }
+    EXPECT_TRUE(shown) << dump.peek(1 << 16).toStdString();
+    stop();
+    // Interrupted, it leaves the server as a client should; a client that is
+    // killed keeps the server waiting for it at its own end.
+    if (dump.state() == QProcess::Running && dump.processId() > 0)
+        ::kill(static_cast<pid_t>(dump.processId()), SIGINT);
+    EXPECT_TRUE(dump.waitForFinished(10000));
+}
+
+TEST_F(JackMidi, TheProgramPlaysASourceInItsSynthesizer)
+{
+    const QString wavPath = env.root() + QStringLiteral("/velorin.wav");
+    TempEnvironment::write(env.settingsStoreFile(),
+                           "[midi]\ninput=velorin-test-piano\n[synth]\naudio-driver=file\naudio-file=" +
+                               wavPath.toLocal8Bit() + "\nsoundfont=/usr/share/sounds/sf2/TimGM6mb.sf2\n");
+    Keyboard piano("velorin-test-piano");
+    QProcess velorin;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    velorin.setProcessEnvironment(e);
+    velorin.setProcessChannelMode(QProcess::MergedChannels);
+    JackServer::endWithThisProcess(velorin);
+    velorin.start(QStringLiteral(VELORIN_PROGRAM), {});
+    ASSERT_TRUE(velorin.waitForStarted());
+    ASSERT_TRUE(jack.waitForConnection("velorin-test-piano:out", "Velorin:Velorin"));
+    // Notes sent earlier would wait for the SoundFont, and might still be waiting when the program ends.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return velorin.peek(1 << 20).contains("SoundFont loaded"); }, 20000))
+        << velorin.peek(1 << 20).toStdString();
+
+    // Held for half a second; the press repeated meanwhile, in case a busy
+    // server drops it, sounds once (the key shows pressed).
+    for (int tenth = 0; tenth < 5; ++tenth) {
+        piano.send({0x90, 72, 110});
+        QTest::qWait(100);
+    }
+    piano.send({0x80, 72, 0});
+    velorin.terminate();
+    ASSERT_TRUE(velorin.waitForFinished(10000));
+    EXPECT_EQ(velorin.exitStatus(), QProcess::NormalExit);
+
+    // Nothing else plays a note: any sound in the file is the source's.
+    const WavFile wav = WavFile::read(wavPath);
+    double loudest = 0;
+    for (double t = 0; t < wav.seconds(); t += 0.1)
+        loudest = std::max(loudest, wav.rms(t, t + 0.1));
+    EXPECT_GT(loudest, 0.01) << "over " << wav.seconds() << " s";
+}

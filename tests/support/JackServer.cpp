@@ -1,0 +1,93 @@
+#include "support/JackServer.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+
+#include <sys/prctl.h>
+
+namespace {
+std::atomic<int> serversMade{0};
+}  // namespace
+
+JackServer::JackServer()
+    : name_(QStringLiteral("velorin-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(serversMade++)),
+      savedServer_(qgetenv("JACK_DEFAULT_SERVER")),
+      hadServer_(qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER"))
+{
+    qputenv("JACK_DEFAULT_SERVER", name_.toLocal8Bit());
+    // It reports every late cycle of a busy machine: too much to read.
+    jackd_.setStandardOutputFile(QProcess::nullDevice());
+    jackd_.setStandardErrorFile(QProcess::nullDevice());
+    endWithThisProcess(jackd_);
+    // A generous client timeout, so that a busy machine (or a sanitizer
+    // build) does not get a test's clients thrown out, and long periods
+    // (21 ms), so that it misses few cycles.
+    jackd_.start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("--timeout"),
+                                           QStringLiteral("5000"), QStringLiteral("-d"), QStringLiteral("dummy"),
+                                           QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-p"),
+                                           QStringLiteral("1024")});
+    if (!jackd_.waitForStarted(10000))
+        return;
+    QProcess wait;
+    wait.start(QStringLiteral("jack_wait"), {QStringLiteral("--wait"), QStringLiteral("--timeout"), QStringLiteral("20")});
+    running_ = wait.waitForFinished(30000) && wait.exitCode() == 0 && jackd_.state() == QProcess::Running;
+}
+
+JackServer::~JackServer()
+{
+    if (jackd_.state() != QProcess::NotRunning) {
+        jackd_.terminate();
+        if (!jackd_.waitForFinished(10000)) {
+            jackd_.kill();
+            jackd_.waitForFinished(5000);
+        }
+    }
+    if (hadServer_)
+        qputenv("JACK_DEFAULT_SERVER", savedServer_);
+    else
+        qunsetenv("JACK_DEFAULT_SERVER");
+}
+
+void JackServer::endWithThisProcess(QProcess& child)
+{
+    // Runs in the child between fork and exec.
+    child.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+QStringList JackServer::listPorts(const QStringList& arguments) const
+{
+    QProcess lsp;
+    lsp.start(QStringLiteral("jack_lsp"), arguments);
+    if (!lsp.waitForFinished(10000))
+        return {};
+    return QString::fromLocal8Bit(lsp.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool JackServer::waitForPort(const QString& prefix, int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [&] {
+            for (const QString& port : listPorts())
+                if (port.startsWith(prefix))
+                    return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+bool JackServer::waitForConnection(const QString& port, const QString& other, int timeoutMs) const
+{
+    // jack_lsp -c lists each port with its connections indented below it.
+    return QTest::qWaitFor(
+        [&] {
+            const QStringList lines = listPorts({QStringLiteral("-c"), port});
+            for (const QString& line : lines)
+                if (line.startsWith(QLatin1Char(' ')) && line.trimmed() == other)
+                    return true;
+            return false;
+        },
+        timeoutMs);
+}
