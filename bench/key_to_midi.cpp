@@ -1,6 +1,7 @@
 // How long a key event takes from its delivery to the main window until its
 // packed MIDI message reaches the output layer. Prints median and 99th
 // percentile over many presses and releases (offscreen, recording output).
+#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "app/ManualClock.h"
 #include "midi/MidiOut.h"
@@ -30,19 +31,13 @@ public:
     SteadyClock::time_point arrived;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<std::size_t>(p * double(v.size() - 1))];
-}
 }  // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
-        qputenv(v, dir.path().toLocal8Bit());
+    Bench::usePrivateFolders(dir);
     QApplication app(argc, argv);
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
@@ -73,6 +68,6 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents();  // let repaints run, as they would
     }
     std::printf("key event to MIDI message: %zu events, median %.2f us, p99 %.2f us, max %.2f us\n", micros.size(),
-                percentile(micros, 0.5), percentile(micros, 0.99), percentile(micros, 1.0));
+                Bench::percentile(micros, 0.5), Bench::percentile(micros, 0.99), Bench::percentile(micros, 1.0));
     return 0;
 }

@@ -7,6 +7,7 @@
 // synthesizer renders into a WAV file. Prints median, 99th percentile and
 // worst, and for reference the whole way from the source, JACK's period
 // included.
+#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "app/ManualClock.h"
 #include "midi/MidiIn.h"
@@ -80,19 +81,13 @@ private:
     FluidSynthOut& synth_;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[static_cast<std::size_t>(p * double(v.size() - 1))];
-}
 }  // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
-        qputenv(v, dir.path().toLocal8Bit());
+    Bench::usePrivateFolders(dir);
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
 
@@ -163,7 +158,7 @@ int main(int argc, char** argv)
     }
     std::printf("MIDI input to synthesizer: %zu messages, median %.1f us, p99 %.1f us, max %.1f us; "
                 "from the source through JACK: median %.1f us, p99 %.1f us (%d lost by JACK, sent again)\n",
-                added.size(), percentile(added, 0.5), percentile(added, 0.99), percentile(added, 1.0),
-                percentile(whole, 0.5), percentile(whole, 0.99), lostByJack);
+                added.size(), Bench::percentile(added, 0.5), Bench::percentile(added, 0.99), Bench::percentile(added, 1.0),
+                Bench::percentile(whole, 0.5), Bench::percentile(whole, 0.99), lostByJack);
     return 0;
 }

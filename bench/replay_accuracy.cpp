@@ -1,6 +1,7 @@
 // How closely replay keeps to the schedule of a log: a 2,000-line log of
 // short notes and rests replayed on the real clock into a recording output,
 // each message's arrival compared with its ideal time.
+#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "midi/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
@@ -26,8 +27,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
-        qputenv(v, dir.path().toLocal8Bit());
+    Bench::usePrivateFolders(dir);
     QApplication app(argc, argv);
     const AppPaths paths = Paths::fromEnvironment();
     QDir().mkpath(QString::fromStdString(paths.midiFolder));
