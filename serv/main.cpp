@@ -32,6 +32,33 @@ void onTermination(int)
         server->stop();
 }
 
+// While it lives, SIGTERM, SIGINT and SIGHUP (a logout) end the server's loop
+// and so the program, through its normal exit.
+class StopOnTermination {
+public:
+    explicit StopOnTermination(PlayServer& server)
+    {
+        running.store(&server);
+        struct sigaction action {};
+        action.sa_handler = &onTermination;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int s : signals)
+            sigaction(s, &action, nullptr);
+    }
+    ~StopOnTermination()
+    {
+        for (int s : signals)
+            std::signal(s, SIG_DFL);
+        running.store(nullptr);
+    }
+    StopOnTermination(const StopOnTermination&) = delete;
+    StopOnTermination& operator=(const StopOnTermination&) = delete;
+
+private:
+    static constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP};
+};
+
 // One write per line, so that a reader of the log sees whole lines at once.
 void say(std::string_view text)
 {
@@ -109,27 +136,16 @@ int main(int argc, char* argv[])
     }
     std::signal(SIGPIPE, SIG_IGN);  // a closed log must not end the server
 
+    // Ready for SIGTERM and SIGINT before anyone can know the server is there.
     PlayServer server(say);
+    const StopOnTermination stopper(server);
     if (!server.listen(bind, static_cast<std::uint16_t>(port))) {
         std::fprintf(stderr, "serv: cannot listen on %s:%u: %s\n", bind.empty() ? "0.0.0.0" : bind.c_str(), port,
                      server.errorString().c_str());
         return 1;
     }
     say("listening on " + server.address() + ":" + std::to_string(server.port()));
-
-    running.store(&server);
-    struct sigaction action {};
-    action.sa_handler = &onTermination;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(s, &action, nullptr);
-
-    const bool served = server.run();
-    for (int s : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(s, SIG_DFL);
-    running.store(nullptr);
-    if (!served) {
+    if (!server.run()) {
         std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
         return 1;
     }
