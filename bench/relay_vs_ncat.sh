@@ -13,7 +13,7 @@ seconds="${1:-5}"
 runs="${2:-3}"
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
-field() { sed -E "s/.*$1.*/\\1/" <<<"$2"; }
+field() { sed -E "s|.*$1.*|\\1|" <<<"$2"; }
 
 # One run of the generator against a fresh relay; prints its result line.
 measure() {
