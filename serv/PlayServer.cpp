@@ -7,7 +7,6 @@
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -25,22 +24,6 @@ constexpr std::size_t readChunk = 64 * 1024;
 constexpr std::size_t passBudget = 1 << 20;
 // A slow reader's emptied buffer above this size goes back to the system.
 constexpr std::size_t keptUnsent = 64 * 1024;
-// Fan-outs cheaper than this are not followed by a rest (see run()).
-constexpr long long shortestRestNs = 200000;
-
-long long threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
-void rest(long long ns)
-{
-    timespec t{static_cast<time_t>(ns / 1000000000LL), static_cast<long>(ns % 1000000000LL)};
-    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-    }
-}
 
 // "a.b.c.d:port", with IPv4-mapped IPv6 peers shown as IPv4.
 std::string describe(const sockaddr_storage& address)
@@ -219,19 +202,7 @@ bool PlayServer::run()
                     read(client);
             }
         }
-        // A send costs the system microseconds (about 5 on a small virtual
-        // machine), so a fan-out to hundreds of clients takes milliseconds of
-        // a core. After a costly one, rest as long as it took: what arrives
-        // meanwhile goes out together in the next pass. The relay then takes
-        // at most about half a core and leaves the rest to whatever shares
-        // the machine, for one fan-out's time of added latency.
-        if (!pass_.empty()) {
-            const long long before = threadCpuNs();
-            fanOut();
-            const long long spent = threadCpuNs() - before;
-            if (spent >= shortestRestNs && !stopping)
-                rest(spent);
-        }
+        fanOut();
         sweep();
     }
     return true;
@@ -290,6 +261,8 @@ void PlayServer::read(Client& client)
 
 void PlayServer::fanOut()
 {
+    if (pass_.empty())
+        return;
     // Every client, the senders included, gets the same bytes: the whole pass.
     for (Client* to : clients_) {
         if (!to->gone)
