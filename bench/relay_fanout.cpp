@@ -3,21 +3,34 @@
 // client reads everything. Reports messages delivered to other clients per
 // second and the delivery latency from send to receipt.
 //
-//   bench_relay_fanout HOST PORT CLIENTS RATE_PER_CLIENT SECONDS
+//   bench_relay_fanout HOST PORT CLIENTS RATE_PER_CLIENT SECONDS [PROCESSES]
 //
 // Messages carry their sender, a sequence number and the send time, ended by
 // a newline, so that the receiver can tell them apart even when the relay or
 // TCP joins them.
+//
+// The clients are split over PROCESSES worker processes (by default one per
+// 500 clients), each with its own epoll loop; sends are timed by a timerfd,
+// so a worker sleeps between them instead of spinning. The clock starts only
+// once every client has received a probe through the relay, so that a relay
+// slow to accept its clients does not lose messages to ones it has not seen
+// yet. Each worker reports the share of a core it used while the clients
+// were sending: near 100 % would mean the generator, not the relay, is the
+// limit.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,127 +45,358 @@ long long nowNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
+long long cpuNs()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000000LL + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) * 1000LL;
+}
+
+bool writeAll(int fd, const void* data, std::size_t size)
+{
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, at, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool readAll(int fd, void* data, std::size_t size)
+{
+    char* at = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = read(fd, at, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct Settings {
+    const char* host;
+    int port;
+    int count;
+    double rate;
+    double seconds;
+};
+
+struct Totals {
+    long long sent = 0, delivered = 0, echoed = 0, stalled = 0, cpuNs = 0, sendingNs = 0, samples = 0;
+};
+
 struct Client {
     int fd = -1;
-    std::string inbox;
-    long long nextSend = 0;
+    int id = 0;  // over all workers
+    std::string partial;  // the start of a line not yet ended
+    std::string outbox;  // what the socket would not take yet
     long long seq = 0;
+    bool probed = false;
 };
-}  // namespace
 
-int main(int argc, char** argv)
+// One worker: clients [first, last) of the whole set, its own epoll loop.
+// Tells the parent "ready" (one byte) on `up`, waits for the start time on
+// `down`, and at the end sends its totals and latency samples on `up`.
+int work(const Settings& s, int first, int last, int up, int down)
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s HOST PORT CLIENTS RATE_PER_CLIENT SECONDS\n", argv[0]);
-        return 2;
-    }
-    const char* host = argv[1];
-    const int port = std::atoi(argv[2]);
-    const int count = std::atoi(argv[3]);
-    const double rate = std::atof(argv[4]);
-    const double seconds = std::atof(argv[5]);
-    const long long interval = static_cast<long long>(1e9 / rate);
-
+    const long long interval = static_cast<long long>(1e9 / s.rate);
     const int ep = epoll_create1(0);
-    std::vector<Client> clients(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        Client& c = clients[static_cast<std::size_t>(i)];
+    const int timer = timerfd_create(CLOCK_MONOTONIC, 0);
+    epoll_event tev{};
+    tev.events = EPOLLIN;
+    tev.data.u32 = UINT32_MAX;
+    epoll_ctl(ep, EPOLL_CTL_ADD, timer, &tev);
+    epoll_event dev{};
+    dev.events = EPOLLIN;
+    dev.data.u32 = UINT32_MAX - 1;
+    epoll_ctl(ep, EPOLL_CTL_ADD, down, &dev);
+
+    std::vector<Client> clients(static_cast<std::size_t>(last - first));
+    for (std::size_t k = 0; k < clients.size(); ++k) {
+        Client& c = clients[k];
+        c.id = first + static_cast<int>(k);
         c.fd = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        inet_pton(AF_INET, host, &a.sin_addr);
+        a.sin_port = htons(static_cast<uint16_t>(s.port));
+        inet_pton(AF_INET, s.host, &a.sin_addr);
         if (connect(c.fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
             std::perror("connect");
             return 1;
         }
         const int one = 1;
         setsockopt(c.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        fcntl(c.fd, F_SETFL, O_NONBLOCK);
         epoll_event ev{};
         ev.events = EPOLLIN;
-        ev.data.u32 = static_cast<uint32_t>(i);
+        ev.data.u32 = static_cast<uint32_t>(k);
         epoll_ctl(ep, EPOLL_CTL_ADD, c.fd, &ev);
     }
-    usleep(300000);  // let every connection settle before the clock starts
 
-    const long long start = nowNs();
-    for (int i = 0; i < count; ++i)  // spread the senders over one interval
-        clients[static_cast<std::size_t>(i)].nextSend = start + interval * i / count;
-    const long long stopSending = start + static_cast<long long>(seconds * 1e9);
-    const long long stopReading = stopSending + 1000000000LL;
+    auto arm = [&](long long at) {
+        itimerspec t{};
+        at = std::max(at, 1LL);
+        t.it_value.tv_sec = at / 1000000000LL;
+        t.it_value.tv_nsec = at % 1000000000LL;
+        timerfd_settime(timer, TFD_TIMER_ABSTIME, &t, nullptr);
+    };
 
-    long long sent = 0, delivered = 0, echoed = 0;
-    std::vector<double> latencyUs;
-    latencyUs.reserve(1 << 22);
-    std::vector<epoll_event> events(1024);
-    char buf[65536];
-    for (;;) {
-        const long long now = nowNs();
-        if (now >= stopReading)
-            break;
-        long long nextDue = stopReading;
-        if (now < stopSending) {
-            for (int i = 0; i < count; ++i) {
-                Client& c = clients[static_cast<std::size_t>(i)];
-                while (c.nextSend <= now) {
-                    const std::string msg = std::to_string(i) + " " + std::to_string(c.seq++) + " " +
-                                            std::to_string(nowNs()) + "\n";
-                    if (write(c.fd, msg.data(), msg.size()) == static_cast<ssize_t>(msg.size()))
-                        ++sent;
-                    c.nextSend += interval;
-                }
-                nextDue = std::min(nextDue, c.nextSend);
-            }
+    Totals totals;
+    std::vector<float> latencyUs;
+    latencyUs.reserve(1 << 20);
+    std::vector<epoll_event> events(clients.size() + 2);
+    std::vector<char> buf(1 << 16);
+    long long start = -1, stopSending = -1, stopReading = -1, cpuAtStart = 0;
+    std::size_t cursor = 0;
+    long long round = 0;
+    // The probe's sender need not see it: some relays do not echo.
+    int unprobed = static_cast<int>(clients.size()) - (first == 0 ? 1 : 0);
+    const long long giveUp = nowNs() + 60000000000LL;
+    bool toldReady = false;
+    if (first == 0)
+        arm(nowNs());  // worker 0 sends the probes until the start
+
+    auto dueOf = [&](std::size_t k, long long r) {
+        return start + r * interval + interval * clients[k].id / s.count;
+    };
+    auto send = [&](Client& c, const char* text, std::size_t size) {
+        if (!c.outbox.empty()) {
+            const ssize_t n = ::send(c.fd, c.outbox.data(), c.outbox.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n > 0)
+                c.outbox.erase(0, static_cast<std::size_t>(n));
         }
-        const long long waitNs = std::max(0LL, nextDue - nowNs());
-        const int n = epoll_wait(ep, events.data(), static_cast<int>(events.size()), static_cast<int>(waitNs / 1000000));
-        for (int k = 0; k < n; ++k) {
-            const int i = static_cast<int>(events[static_cast<std::size_t>(k)].data.u32);
-            Client& c = clients[static_cast<std::size_t>(i)];
-            ssize_t got;
-            while ((got = read(c.fd, buf, sizeof buf)) > 0) {
-                c.inbox.append(buf, static_cast<std::size_t>(got));
-                const long long received = nowNs();
-                std::size_t pos = 0, nl;
-                while ((nl = c.inbox.find('\n', pos)) != std::string::npos) {
-                    // "from seq time": three numbers, parsed by hand to keep the reader cheap.
-                    long long field[3] = {0, 0, 0};
-                    int f = 0;
-                    for (std::size_t q = pos; q < nl && f < 3; ++q) {
-                        const char ch = c.inbox[q];
-                        if (ch == ' ')
-                            ++f;
-                        else
-                            field[f] = field[f] * 10 + (ch - '0');
+        std::size_t done = 0;
+        if (c.outbox.empty()) {
+            const ssize_t n = ::send(c.fd, text, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+            done = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        if (done < size) {
+            ++totals.stalled;
+            c.outbox.append(text + done, size - done);
+        }
+    };
+
+    for (;;) {
+        const int n = epoll_wait(ep, events.data(), static_cast<int>(events.size()), 200);
+        if (n < 0 && errno != EINTR)
+            return 1;
+        for (int e = 0; e < n; ++e) {
+            const uint32_t tag = events[static_cast<std::size_t>(e)].data.u32;
+            if (tag == UINT32_MAX) {
+                uint64_t expirations;
+                [[maybe_unused]] const auto r = read(timer, &expirations, sizeof expirations);
+                const long long now = nowNs();
+                if (start < 0) {
+                    send(clients[0], "probe\n", 6);
+                    arm(now + 100000000LL);
+                    continue;
+                }
+                if (now >= stopSending)
+                    continue;
+                char line[80];
+                while (dueOf(cursor, round) <= now) {
+                    Client& c = clients[cursor];
+                    const int size = std::snprintf(line, sizeof line, "%d %lld %lld\n", c.id, c.seq++, nowNs());
+                    send(c, line, static_cast<std::size_t>(size));
+                    ++totals.sent;
+                    if (++cursor == clients.size()) {
+                        cursor = 0;
+                        ++round;
                     }
-                    const int from = static_cast<int>(field[0]);
-                    const long long t = field[2];
-                    if (f == 2) {
-                        if (from == i) {
-                            ++echoed;
-                        } else {
-                            ++delivered;
-                            if (t >= start)
-                                latencyUs.push_back(static_cast<double>(received - t) / 1000.0);
+                }
+                arm(dueOf(cursor, round));
+            } else if (tag == UINT32_MAX - 1) {
+                if (!readAll(down, &start, sizeof start))
+                    return 1;
+                stopSending = start + static_cast<long long>(s.seconds * 1e9);
+                stopReading = stopSending + 1000000000LL;
+                cpuAtStart = cpuNs();
+                epoll_ctl(ep, EPOLL_CTL_DEL, down, nullptr);
+                arm(dueOf(0, 0));
+            } else {
+                Client& c = clients[tag];
+                const ssize_t got = read(c.fd, buf.data(), buf.size());
+                if (got <= 0)
+                    continue;
+                const long long received = nowNs();
+                std::size_t from = 0;
+                const std::size_t size = static_cast<std::size_t>(got);
+                while (from < size) {
+                    const char* nl = static_cast<const char*>(std::memchr(buf.data() + from, '\n', size - from));
+                    if (!nl) {
+                        c.partial.append(buf.data() + from, size - from);
+                        break;
+                    }
+                    const std::size_t to = static_cast<std::size_t>(nl - buf.data());
+                    const char* line = buf.data() + from;
+                    std::size_t length = to - from;
+                    if (!c.partial.empty()) {
+                        c.partial.append(line, length);
+                        line = c.partial.data();
+                        length = c.partial.size();
+                    }
+                    if (length == 5 && std::memcmp(line, "probe", 5) == 0) {
+                        if (!c.probed && c.id != 0) {
+                            c.probed = true;
+                            --unprobed;
+                        }
+                    } else {
+                        // "from seq time": three numbers, parsed by hand to keep the reader cheap.
+                        long long field[3] = {0, 0, 0};
+                        int f = 0;
+                        for (std::size_t q = 0; q < length && f < 3; ++q) {
+                            if (line[q] == ' ')
+                                ++f;
+                            else
+                                field[f] = field[f] * 10 + (line[q] - '0');
+                        }
+                        if (f == 2) {
+                            if (field[0] == c.id) {
+                                ++totals.echoed;
+                            } else {
+                                ++totals.delivered;
+                                latencyUs.push_back(static_cast<float>(received - field[2]) / 1000.0f);
+                            }
                         }
                     }
-                    pos = nl + 1;
+                    c.partial.clear();
+                    from = to + 1;
                 }
-                c.inbox.erase(0, pos);
             }
         }
+        if (!toldReady && unprobed == 0) {
+            toldReady = true;
+            if (!writeAll(up, "r", 1))
+                return 1;
+        }
+        const long long now = nowNs();
+        if (start < 0 && now > giveUp) {
+            std::fprintf(stderr, "not every client heard from the relay within a minute\n");
+            return 1;
+        }
+        if (stopSending > 0 && now >= stopSending && totals.sendingNs == 0) {
+            totals.cpuNs = cpuNs() - cpuAtStart;
+            totals.sendingNs = now - start;
+        }
+        if (stopReading > 0 && now >= stopReading)
+            break;
     }
-    std::sort(latencyUs.begin(), latencyUs.end());
-    auto pct = [&](double p) {
-        return latencyUs.empty() ? 0.0 : latencyUs[static_cast<std::size_t>(p * double(latencyUs.size() - 1))];
-    };
-    const long long expected = sent * (count - 1);
-    std::printf("clients %d, sent %lld, delivered to others %lld of %lld (%.1f%%), %.0f deliveries/s, "
-                "latency median %.3f ms, p99 %.3f ms, echoed to sender %lld\n",
-                count, sent, delivered, expected, expected ? 100.0 * double(delivered) / double(expected) : 0.0,
-                double(delivered) / seconds, pct(0.5) / 1000, pct(0.99) / 1000, echoed);
     for (Client& c : clients)
         close(c.fd);
+    totals.samples = static_cast<long long>(latencyUs.size());
+    if (!writeAll(up, &totals, sizeof totals) ||
+        !writeAll(up, latencyUs.data(), latencyUs.size() * sizeof(float)))
+        return 1;
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "usage: %s HOST PORT CLIENTS RATE_PER_CLIENT SECONDS [PROCESSES]\n", argv[0]);
+        return 2;
+    }
+    const Settings s{argv[1], std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), std::atof(argv[5])};
+    const int processes = std::clamp(argc == 7 ? std::atoi(argv[6]) : (s.count + 499) / 500, 1, std::max(1, s.count));
+    if (s.count < 2 || s.rate <= 0 || s.seconds <= 0) {
+        std::fprintf(stderr, "need at least 2 clients, a rate and a time\n");
+        return 2;
+    }
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+
+    struct Worker {
+        pid_t pid;
+        int up;
+        int down;
+    };
+    std::vector<Worker> workers;
+    for (int w = 0; w < processes; ++w) {
+        int up[2], down[2];
+        if (pipe(up) != 0 || pipe(down) != 0)
+            return 1;
+        const pid_t pid = fork();
+        if (pid < 0)
+            return 1;
+        if (pid == 0) {
+            close(up[0]);
+            close(down[1]);
+            for (const Worker& other : workers) {
+                close(other.up);
+                close(other.down);
+            }
+            std::_Exit(work(s, s.count * w / processes, s.count * (w + 1) / processes, up[1], down[0]));
+        }
+        close(up[1]);
+        close(down[0]);
+        workers.push_back({pid, up[0], down[1]});
+    }
+
+    bool ok = true;
+    for (const Worker& w : workers) {
+        char ready = 0;
+        ok = ok && readAll(w.up, &ready, 1);
+    }
+    usleep(100000);  // let the last probes drain before the clock starts
+    const long long start = nowNs() + 20000000LL;
+    for (const Worker& w : workers)
+        ok = ok && writeAll(w.down, &start, sizeof start);
+
+    Totals all;
+    std::vector<float> latencyUs;
+    double busiest = 0;
+    for (const Worker& w : workers) {
+        Totals t;
+        if (!ok || !readAll(w.up, &t, sizeof t)) {
+            ok = false;
+            break;
+        }
+        const std::size_t at = latencyUs.size();
+        latencyUs.resize(at + static_cast<std::size_t>(t.samples));
+        ok = readAll(w.up, latencyUs.data() + at, static_cast<std::size_t>(t.samples) * sizeof(float));
+        all.sent += t.sent;
+        all.delivered += t.delivered;
+        all.echoed += t.echoed;
+        all.stalled += t.stalled;
+        if (t.sendingNs > 0)
+            busiest = std::max(busiest, 100.0 * double(t.cpuNs) / double(t.sendingNs));
+    }
+    for (const Worker& w : workers) {
+        close(w.down);  // a worker still waiting for the start ends
+        int status = 0;
+        waitpid(w.pid, &status, 0);
+        ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "a worker failed\n");
+        return 1;
+    }
+
+    auto pct = [&](double p) {
+        if (latencyUs.empty())
+            return 0.0;
+        const auto k = static_cast<std::ptrdiff_t>(p * double(latencyUs.size() - 1));
+        std::nth_element(latencyUs.begin(), latencyUs.begin() + k, latencyUs.end());
+        return double(latencyUs[static_cast<std::size_t>(k)]);
+    };
+    const long long expected = all.sent * (s.count - 1);
+    const double median = pct(0.5), p99 = pct(0.99);
+    std::printf("clients %d, sent %lld, delivered to others %lld of %lld (%.1f%%), %.0f deliveries/s, "
+                "latency median %.3f ms, p99 %.3f ms, echoed to sender %lld; generator: %d processes, "
+                "busiest %.0f%% of a core, %lld sends waited\n",
+                s.count, all.sent, all.delivered, expected, expected ? 100.0 * double(all.delivered) / double(expected) : 0.0,
+                double(all.delivered) / s.seconds, median / 1000, p99 / 1000, all.echoed, processes, busiest, all.stalled);
     return 0;
 }

@@ -52,23 +52,10 @@ if [ $quick = 0 ]; then
       "build/bench_replay_accuracy"
 fi
 
-# Relay fan-out: serv against ncat --broker; rates keep every run below what
-# the load generator itself can read (about 2 million deliveries a second).
-for load in "10 100" "100 20" "500 2"; do
-  read -r clients rate <<<"$load"
-  build/serv --port 19352 --bind 127.0.0.1 >/dev/null 2>&1 & s=$!
-  ncat --broker --max-conns 2000 -l 127.0.0.1 19353 >/dev/null 2>&1 & n=$!
-  sleep 0.5
-  a=$(build/bench_relay_fanout 127.0.0.1 19352 "$clients" "$rate" "$fan_seconds")
-  b=$(build/bench_relay_fanout 127.0.0.1 19353 "$clients" "$rate" "$fan_seconds")
-  stop_child "$s"; stop_child "$n"
-  ra=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$a"); rb=$(sed -E 's/.* ([0-9]+) deliveries\/s.*/\1/' <<<"$b")
-  pa=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$a"); pb=$(sed -E 's/.*p99 ([0-9.]+) ms.*/\1/' <<<"$b")
-  ma=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$a"); mb=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' <<<"$b")
-  row "relay, $clients clients × $rate msg/s: serv vs ncat --broker" \
-      "$ra vs $rb deliveries/s (ratio $(awk -v a="$ra" -v b="$rb" 'BEGIN{printf "%.2f", b ? a/b : 0}')); latency median $ma vs $mb ms, p99 $pa vs $pb ms" \
-      "build/bench_relay_fanout 127.0.0.1 PORT $clients $rate $fan_seconds"
-done
+# Relay fan-out: serv against ncat --broker, the same generator driving both.
+relay_runs=3; [ $quick = 1 ] && relay_runs=1
+mapfile -t relay_rows < <(bench/relay_vs_ncat.sh "$fan_seconds" "$relay_runs")
+rows+=("${relay_rows[@]}")
 
 # Start-up and peak memory under one Xvfb.
 synth_ini

@@ -1,53 +1,79 @@
-// The play server's read path: one client writes the input, the server passes
-// it on, and both the writer and a second client must get it back unchanged.
+// The play server's read path: one client writes the input in pieces whose
+// sizes the input itself chooses, the server passes it on, and both the
+// writer and a second client must get it back unchanged. The server runs its
+// loop on a thread of its own, as it runs alone in serv.
 #include "FuzzCheck.h"
 
 #include "PlayServer.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTcpSocket>
-#include <QTextStream>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
-#include <functional>
+#include <string>
+#include <thread>
 
 namespace {
 struct Rig {
-    QString logText;
-    QTextStream log{&logText};
-    PlayServer server{log};
-    QTcpSocket writer;
-    QTcpSocket reader;
+    PlayServer server{[](std::string_view) {}};
+    std::thread loop;
+    int writer = -1;
+    int reader = -1;
 };
 Rig* rig = nullptr;
 
-void settle(const std::function<bool()>& done)
+int connectClient()
 {
-    const QDeadlineTimer deadline(5000);
-    while (!done()) {
-        FUZZ_CHECK(!deadline.hasExpired());
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    FUZZ_CHECK(s >= 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(rig->server.port());
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    FUZZ_CHECK(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0);
+    const int one = 1;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return s;
+}
+
+// Reads from both clients until each has `size` bytes, for up to 5 s.
+void readBoth(std::size_t size, std::string& echo, std::string& relayed)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    char buf[16384];
+    while (echo.size() < size || relayed.size() < size) {
+        FUZZ_CHECK(std::chrono::steady_clock::now() < deadline);
+        pollfd fds[2] = {{rig->writer, POLLIN, 0}, {rig->reader, POLLIN, 0}};
+        FUZZ_CHECK(poll(fds, 2, 100) >= 0);
+        for (int i = 0; i < 2; ++i) {
+            if (!(fds[i].revents & POLLIN))
+                continue;
+            const ssize_t got = read(fds[i].fd, buf, sizeof buf);
+            FUZZ_CHECK(got > 0);
+            (i == 0 ? echo : relayed).append(buf, static_cast<std::size_t>(got));
+        }
     }
 }
-
-void connectClient(QTcpSocket& s)
-{
-    s.abort();
-    s.connectToHost(QHostAddress::LocalHost, rig->server.port());
-    settle([&] { return s.state() == QAbstractSocket::ConnectedState; });
-}
-
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    new QCoreApplication(*argc, *argv);
     rig = new Rig;
-    FUZZ_CHECK(rig->server.listen(QHostAddress::LocalHost, 0));
-    connectClient(rig->writer);
-    connectClient(rig->reader);
-    settle([] { return rig->server.clientCount() == 2; });
+    FUZZ_CHECK(rig->server.listen("127.0.0.1", 0));
+    rig->loop = std::thread([] { rig->server.run(); });
+    rig->writer = connectClient();
+    rig->reader = connectClient();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (rig->server.clientCount() != 2) {
+        FUZZ_CHECK(std::chrono::steady_clock::now() < deadline);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return 0;
 }
 
@@ -55,18 +81,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    const QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     FUZZ_CHECK(rig->server.clientCount() == 2);
-
-    rig->writer.write(message);
-    QByteArray echo;
-    QByteArray relayed;
-    settle([&] {
-        echo += rig->writer.readAll();
-        relayed += rig->reader.readAll();
-        return echo.size() >= message.size() && relayed.size() >= message.size();
-    });
-    FUZZ_CHECK(echo == message);
-    FUZZ_CHECK(relayed == message);
+    // Pieces of 1 to 64 bytes, each size taken from the byte it starts at, so
+    // that the server sees the input cut and joined in many ways.
+    const char* bytes = reinterpret_cast<const char*>(data);
+    for (std::size_t at = 0; at < size;) {
+        const std::size_t piece = std::min<std::size_t>(1 + data[at] % 64, size - at);
+        FUZZ_CHECK(send(rig->writer, bytes + at, piece, MSG_NOSIGNAL) == static_cast<ssize_t>(piece));
+        at += piece;
+    }
+    std::string echo, relayed;
+    readBoth(size, echo, relayed);
+    FUZZ_CHECK(echo == std::string(bytes, size));
+    FUZZ_CHECK(relayed == std::string(bytes, size));
     return 0;
 }

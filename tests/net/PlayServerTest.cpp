@@ -1,28 +1,55 @@
-// The play server with real clients on loopback.
+// The play server with real clients on loopback; the server runs its loop
+// on a thread of its own, as it runs alone in serv.
 #include "support/Eventually.h"
 #include "PlayServer.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTextStream>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <signal.h>
 
 namespace {
 class Relay : public testing::Test {
 protected:
-    QString logText;
-    QTextStream log{&logText};
     std::unique_ptr<PlayServer> server;
+    std::thread loop;
 
-    void SetUp() override
+    void SetUp() override { start(PlayServer::defaultMaxBuffered); }
+    void start(std::size_t maxBuffered)
     {
-        server = std::make_unique<PlayServer>(log);
-        ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
+        server = std::make_unique<PlayServer>(
+            [this](std::string_view line) {
+                const std::lock_guard<std::mutex> hold(logLock_);
+                log_.append(line).append("\n");
+            },
+            maxBuffered);
+        ASSERT_TRUE(server->listen("127.0.0.1", 0)) << server->errorString();
+        loop = std::thread([this] { server->run(); });
     }
+    void TearDown() override { stopServer(); }
+    void stopServer()
+    {
+        if (loop.joinable()) {
+            server->stop();
+            loop.join();
+        }
+        server.reset();
+    }
+    std::string logText()
+    {
+        const std::lock_guard<std::mutex> hold(logLock_);
+        return log_;
+    }
+    bool logged(const char* text) { return logText().find(text) != std::string::npos; }
     std::unique_ptr<QTcpSocket> client()
     {
         auto s = std::make_unique<QTcpSocket>();
@@ -31,6 +58,10 @@ protected:
         return s;
     }
     void waitForClients(int n) { ASSERT_EVENTUALLY_EQ(server->clientCount(), n, 3000); }
+
+private:
+    std::mutex logLock_;
+    std::string log_;
 };
 
 QByteArray readUntil(QTcpSocket& s, qsizetype size)
@@ -64,7 +95,7 @@ TEST_F(Relay, EveryMessageReachesEveryClientOnceAndUnchanged)
     QTest::qWait(50);
     for (auto* s : {a.get(), b.get(), c.get()})
         EXPECT_TRUE(s->readAll().isEmpty());
-    EXPECT_TRUE(logText.contains("connect 127.0.0.1:"));
+    EXPECT_TRUE(logged("connect 127.0.0.1:"));
 }
 
 TEST_F(Relay, AClientThatStopsReadingIsDroppedAndTheOthersGoOn)
@@ -92,7 +123,7 @@ TEST_F(Relay, AClientThatStopsReadingIsDroppedAndTheOthersGoOn)
         sender->readAll();
     }
     EXPECT_EQ(server->clientCount(), 2);
-    EXPECT_TRUE(logText.contains("drop 127.0.0.1:"));
+    EXPECT_TRUE(logged("drop 127.0.0.1:"));
     while (got < sent && t.elapsed() < 30000) {
         QTest::qWait(1);
         got += reader->readAll().size();
@@ -122,7 +153,88 @@ TEST_F(Relay, JunkAndClientsVanishingMidMessageDoNotStopIt)
     b->write("33");
     b->flush();
     EXPECT_EQ(readUntil(*a, 2), "33");
-    EXPECT_TRUE(logText.contains("disconnect 127.0.0.1:"));
+    EXPECT_TRUE(logged("disconnect 127.0.0.1:"));
+}
+
+// Many senders at once, their writes cut at random places, and one reader
+// that lags behind by more than the system buffers for it (a few MB), so
+// that the server queues the rest and keeps adding to it. Every client still gets each
+// sender's bytes complete and in order, whatever the server joins. Each sender
+// writes in an alphabet of its own, so that any interleaving can be taken
+// apart again.
+TEST_F(Relay, EachSendersBytesArriveWholeAndInOrderAtEveryClient)
+{
+    stopServer();
+    start(64 << 20);  // room for the reader that waits
+    constexpr int senders = 8;
+    constexpr int lines = 200000;  // about 1.4 MB from each
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < senders; ++i)
+        clients.push_back(client());
+    auto lagging = std::make_unique<QTcpSocket>();
+    lagging->setReadBufferSize(4096);
+    lagging->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    lagging->connectToHost(QHostAddress::LocalHost, server->port());
+    ASSERT_TRUE(lagging->waitForConnected(3000));
+    waitForClients(senders + 1);
+
+    constexpr char alphabetSize = 11;  // ten digits and a separator
+    auto senderOf = [](char c) { return (c - '!') / alphabetSize; };
+    std::vector<QByteArray> outgoing(senders);
+    for (int i = 0; i < senders; ++i) {
+        const char first = static_cast<char>('!' + i * alphabetSize);
+        for (int n = 0; n < lines; ++n) {
+            for (const char digit : QByteArray::number(n))
+                outgoing[i] += static_cast<char>(first + (digit - '0'));
+            outgoing[i] += static_cast<char>(first + 10);
+        }
+    }
+    qsizetype total = 0;
+    for (const QByteArray& o : outgoing)
+        total += o.size();
+    std::vector<qsizetype> written(senders, 0);
+    std::vector<QByteArray> got(senders + 1);
+    auto* random = QRandomGenerator::global();
+    auto everyoneHasAll = [&] {
+        for (const QByteArray& g : got)
+            if (g.size() < total)
+                return false;
+        return true;
+    };
+    QElapsedTimer t;
+    t.start();
+    qsizetype writtenAll = 0;
+    while (!everyoneHasAll() && t.elapsed() < 30000) {
+        bool allWritten = true;
+        for (int i = 0; i < senders; ++i) {
+            const qsizetype piece = std::min<qsizetype>(1 + random->bounded(8192), outgoing[i].size() - written[i]);
+            if (piece > 0) {
+                clients[i]->write(outgoing[i].mid(written[i], piece));
+                clients[i]->flush();
+                written[i] += piece;
+                writtenAll += piece;
+                allWritten = false;
+            }
+        }
+        QTest::qWait(1);
+        for (int i = 0; i < senders; ++i)
+            got[i] += clients[i]->readAll();
+        // Nothing until half is written, then a trickle while the server
+        // still holds the rest and more comes in, then all.
+        if (allWritten)
+            lagging->setReadBufferSize(0);
+        if (writtenAll > total / 2)
+            got[senders] += lagging->readAll();
+    }
+    EXPECT_EQ(server->clientCount(), senders + 1);
+    for (const QByteArray& g : got) {
+        ASSERT_EQ(g.size(), total);
+        std::vector<QByteArray> bySender(senders);
+        for (const char c : g)
+            bySender[static_cast<std::size_t>(senderOf(c))] += c;
+        for (int i = 0; i < senders; ++i)
+            EXPECT_TRUE(bySender[i] == outgoing[i]) << "sender " << i;
+    }
 }
 
 TEST_F(Relay, GoingAwayWithClientsConnectedClosesThemAndNothingElse)
@@ -130,10 +242,10 @@ TEST_F(Relay, GoingAwayWithClientsConnectedClosesThemAndNothingElse)
     auto a = client();
     auto b = client();
     waitForClients(2);
-    const QString before = logText;
-    server.reset();
-    // The sockets closing as the server goes do not call back into it.
-    EXPECT_EQ(logText.toStdString(), before.toStdString());
+    const std::string before = logText();
+    stopServer();
+    // The clients are closed by the server going, not logged as leaving.
+    EXPECT_EQ(logText(), before);
     ASSERT_EVENTUALLY_EQ(a->state(), QAbstractSocket::UnconnectedState, 3000);
     ASSERT_EVENTUALLY_EQ(b->state(), QAbstractSocket::UnconnectedState, 3000);
 }
@@ -162,6 +274,19 @@ TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)
     const QString out = QString::fromUtf8(serv.readAllStandardOutput());
     EXPECT_TRUE(out.contains("connect 127.0.0.1:")) << out.toStdString();
     EXPECT_TRUE(out.contains("disconnect 127.0.0.1:")) << out.toStdString();
+
+    // Ctrl+C ends it as cleanly.
+    QProcess interrupted;
+    interrupted.start(QStringLiteral(SERV_PROGRAM), {"--port", "0", "--bind", "127.0.0.1"});
+    ASSERT_TRUE(interrupted.waitForReadyRead(5000));
+    const qint64 pid = interrupted.processId();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(interrupted.state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(pid), SIGINT);
+    ASSERT_TRUE(interrupted.waitForFinished(5000));
+    EXPECT_EQ(interrupted.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(interrupted.exitCode(), 0);
+    EXPECT_TRUE(interrupted.readAllStandardOutput().contains("stopping"));
 
     QProcess help;
     help.start(QStringLiteral(SERV_PROGRAM), {"--help"});

@@ -14,6 +14,6 @@
 // Waits up to timeoutMs for a == b; then compares them, showing both.
 #define ASSERT_EVENTUALLY_EQ(a, b, timeoutMs)                      \
     do {                                                           \
-        QTest::qWaitFor([&] { return (a) == (b); }, timeoutMs);    \
+        (void)QTest::qWaitFor([&] { return (a) == (b); }, timeoutMs); \
         ASSERT_EQ(a, b);                                           \
     } while (false)
