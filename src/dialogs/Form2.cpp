@@ -77,7 +77,9 @@ Form2::Form2(Files& files, std::string settingsFile, const QColor& background,
     const SettingsFile::Lines lines = SettingsFile::parse(files_.read(settingsFile_).value_or(std::string()));
     for (std::size_t i = 0; i < 6; ++i) {
         const Box& d = design[i];
-        label(this, d.labelName, d.caption, d.left, d.top, 1080, 255, trebuchet);
+        // Each label reaches to its box, so that "Max Tempo: 300" reads whole
+        // in the fonts this desktop has (the right-hand boxes stand further off).
+        label(this, d.labelName, d.caption, d.left, d.top, d.boxLeft - d.left, 255, trebuchet);
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(d.boxName));
         place(box, d.boxLeft, d.top, 495, 285);
