@@ -2,6 +2,8 @@
 
 #include "ByteBuffer.h"
 #include "Fd.h"
+#include "Listener.h"
+#include "TokenBucket.h"
 
 #include <atomic>
 #include <chrono>
@@ -29,7 +31,7 @@ struct epoll_event;
 class PlayServer {
 public:
     using Log = std::function<void(std::string_view line)>;
-    using Clock = std::chrono::steady_clock;
+    using Clock = TokenBucket::Clock;
     static constexpr std::size_t defaultMaxBuffered = 1 << 20;
 
     // What one client, and all of them together, may cost the server.
@@ -65,8 +67,8 @@ public:
     bool listen(const std::string& address, std::uint16_t port);
     const std::string& errorString() const { return error_; }
     // As a log shows it: "[::]" when listening on both families.
-    const std::string& address() const { return address_; }
-    std::uint16_t port() const { return port_; }
+    const std::string& address() const { return listener_.address(); }
+    std::uint16_t port() const { return listener_.port(); }
     // Safe from any thread.
     int clientCount() const { return clientCount_.load(std::memory_order_relaxed); }
 
@@ -90,6 +92,7 @@ private:
     void pauseListening(bool paused);
     void read(Client& client, std::size_t share, Clock::time_point now);
     void throttle(Client& client, Clock::time_point now);
+    double leastRead() const;
     void tick(Clock::time_point now);
     void updateTicks();
     void flush(Client& client);
@@ -107,13 +110,11 @@ private:
     Fd epoll_;
     Fd wake_;
     Fd timer_;  // ticks only while a client is held back, log lines wait or the port is paused
-    Fd listener_;
+    Listener listener_;
     Fd spare_;  // given up to refuse a connection cleanly when out of descriptors
     bool listenerPaused_ = false;
     bool ticking_ = false;
     std::string error_;
-    std::string address_;
-    std::uint16_t port_ = 0;
     std::vector<std::unique_ptr<Client>> byFd_;
     std::vector<Client*> clients_;    // the connected, in no particular order
     std::vector<Client*> closing_;    // closed in this pass; freed at its end
@@ -123,8 +124,7 @@ private:
     std::size_t queued_ = 0;  // unsent bytes of all clients
     // Connect, disconnect and drop lines: a burst, then a few a second; the
     // rest are counted and the count logged.
-    double logTokens_ = 0;
-    Clock::time_point logRefilled_{};
+    TokenBucket logLines_;
     Clock::time_point leftOutSince_{};
     long leftOut_ = 0;
     std::atomic<int> clientCount_{0};
