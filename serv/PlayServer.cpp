@@ -307,14 +307,10 @@ void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
     if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
         client.allowance.spend(static_cast<double>(got));
-        if (static_cast<std::size_t>(got) < want)
-            client.overSince = {};  // read out: below the rate again
     } else if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
     } else if (!wouldBlock(errno)) {
         close(client, "drop", "connection error");
-    } else {
-        client.overSince = {};
     }
 }
 
@@ -324,7 +320,10 @@ double PlayServer::leastRead() const
 }
 
 // The client is left unwatched for reading, so that level-triggered epoll
-// does not report it again and again; the timer takes it back.
+// does not report it again and again; the timer takes it back. Held back
+// again within a second, it has been over the rate all along: what it sent
+// may well have arrived in small pieces (the kernel's window is small for a
+// reader this slow), so a read that empties its queue proves nothing.
 void PlayServer::throttle(Client& client, Clock::time_point now)
 {
     if (client.overSince == Clock::time_point{} || now - client.lastThrottled > throttleGap)
