@@ -73,6 +73,7 @@ struct PlayServer::Client {
     ByteBuffer unsent;  // what the kernel would not take yet, oldest first
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
+    bool heldToRate = true;
     bool readsPaused = false;  // over the send rate: in throttled_, not read
     bool gone = false;
     TokenBucket allowance;  // what it may send now
@@ -245,7 +246,7 @@ void PlayServer::accept()
     }
 }
 
-bool PlayServer::adopt(Fd socket, std::string peer)
+bool PlayServer::adopt(Fd socket, std::string peer, Kind kind)
 {
     const int fd = socket.get();
     if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
@@ -259,6 +260,7 @@ bool PlayServer::adopt(Fd socket, std::string peer)
     auto client = std::make_unique<Client>();
     client->fd = std::move(socket);
     client->peer = std::move(peer);
+    client->heldToRate = kind == Kind::Player;
     client->allowance = TokenBucket(static_cast<double>(limits_.sendRate), static_cast<double>(limits_.sendBurst), Clock::now());
     if (byFd_.size() <= static_cast<std::size_t>(fd))
         byFd_.resize(static_cast<std::size_t>(fd) + 1);
@@ -294,7 +296,7 @@ void PlayServer::pauseListening(bool paused)
 void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
 {
     std::size_t want = share;
-    if (limits_.sendRate > 0) {
+    if (limits_.sendRate > 0 && client.heldToRate) {
         client.allowance.refill(now);
         const double allowed = client.allowance.available(now);
         // Not read below a few KB, so that a held back client is read in a

@@ -75,8 +75,11 @@ public:
     // Serves a connected stream socket as one more client, as accept() does
     // with the ones that come to the port; peer names it in the log. Call it
     // from the loop's thread (or before run()). False, with the socket
-    // closed, when there is no room for it.
-    bool adopt(Fd fd, std::string peer);
+    // closed, when there is no room for it. A bridge (a socket pair to
+    // another door that bounds its own clients, and speaks for many) is not
+    // held to the send rate.
+    enum class Kind { Player, Bridge };
+    bool adopt(Fd fd, std::string peer, Kind kind = Kind::Player);
 
     // Serves until stop(); false if the loop itself failed (errorString()).
     bool run();
