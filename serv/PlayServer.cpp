@@ -1,49 +1,46 @@
 #include "PlayServer.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 namespace {
-// One read per ready client per pass, and a pass stops reading at the
-// budget: a flood from a few clients cannot make one pass unbounded, and
-// what is left stays ready for the next.
+using namespace std::chrono_literals;
+
+// Each ready client is read once a pass, for at most an equal share of the
+// pass budget (but no less than minShare), so that a flood from a few
+// clients cannot make one pass unbounded nor leave out the clients that
+// epoll lists after them; what is left stays ready for the next pass.
 constexpr std::size_t readChunk = 64 * 1024;
 constexpr std::size_t passBudget = 1 << 20;
+constexpr std::size_t minShare = 4096;
 // A slow reader's emptied buffer above this size goes back to the system.
 constexpr std::size_t keptUnsent = 64 * 1024;
-
-// "a.b.c.d:port", with IPv4-mapped IPv6 peers shown as IPv4.
-std::string describe(const sockaddr_storage& address)
-{
-    char text[INET6_ADDRSTRLEN] = "?";
-    unsigned port = 0;
-    if (address.ss_family == AF_INET) {
-        const auto& a = reinterpret_cast<const sockaddr_in&>(address);
-        inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
-        port = ntohs(a.sin_port);
-    } else if (address.ss_family == AF_INET6) {
-        const auto& a = reinterpret_cast<const sockaddr_in6&>(address);
-        if (IN6_IS_ADDR_V4MAPPED(&a.sin6_addr))
-            inet_ntop(AF_INET, &a.sin6_addr.s6_addr[12], text, sizeof text);
-        else
-            inet_ntop(AF_INET6, &a.sin6_addr, text, sizeof text);
-        port = ntohs(a.sin6_port);
-    }
-    return std::string(text) + ':' + std::to_string(port);
-}
+// How often a held back client is looked at again.
+constexpr auto tickEvery = 50ms;
+// A client held back again within this time was never really below the rate.
+constexpr auto throttleGap = 1s;
+// Connection lines: this many at once, then this many a second.
+constexpr double logBurst = 100;
+constexpr double logRate = 20;
+// Dead peers: probes after a minute of silence, given up after two minutes.
+constexpr int keepIdleSeconds = 60;
+constexpr int keepIntervalSeconds = 10;
+constexpr int keepProbes = 6;
+constexpr unsigned userTimeoutMs = 120000;
 
 bool setEvents(int epoll, int op, int fd, std::uint32_t events)
 {
@@ -63,6 +60,11 @@ bool peerLeft(int error)
 {
     return error == ECONNRESET || error == EPIPE;
 }
+
+Fd openSpare()
+{
+    return Fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+}
 }  // namespace
 
 struct PlayServer::Client {
@@ -71,14 +73,24 @@ struct PlayServer::Client {
     ByteBuffer unsent;  // what the kernel would not take yet, oldest first
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
+    bool heldToRate = true;
+    bool readsPaused = false;  // over the send rate: in throttled_, not read
     bool gone = false;
+    TokenBucket allowance;  // what it may send now
+    Clock::time_point overSince{};  // held back without a break since; {} when not
+    Clock::time_point lastThrottled{};
 };
 
-PlayServer::PlayServer(Log log, std::size_t maxBuffered)
-    : log_(std::move(log)), maxBuffered_(maxBuffered), epoll_(epoll_create1(EPOLL_CLOEXEC)),
-      wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), spare_(::open("/dev/null", O_RDONLY | O_CLOEXEC)), events_(64)
+PlayServer::PlayServer(Log log) : PlayServer(std::move(log), Limits{}) {}
+
+PlayServer::PlayServer(Log log, Limits limits)
+    : log_(std::move(log)), limits_(limits), epoll_(epoll_create1(EPOLL_CLOEXEC)),
+      wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
+      spare_(openSpare()), events_(64), logLines_(logRate, logBurst, Clock::now())
 {
-    if (!epoll_.valid() || !wake_.valid() || !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN))
+    if (!epoll_.valid() || !wake_.valid() || !timer_.valid() ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN) ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, timer_.get(), EPOLLIN))
         fail("cannot set up the event loop");
 }
 
@@ -88,9 +100,12 @@ PlayServer::~PlayServer() = default;
 
 bool PlayServer::isAddress(const std::string& address)
 {
-    in6_addr scratch{};
-    return address.empty() || inet_pton(AF_INET, address.c_str(), &scratch) == 1 ||
-           inet_pton(AF_INET6, address.c_str(), &scratch) == 1;
+    return Listener::isAddress(address);
+}
+
+std::string PlayServer::shown(const std::string& address)
+{
+    return Listener::shown(address);
 }
 
 void PlayServer::fail(const char* what)
@@ -102,62 +117,16 @@ bool PlayServer::listen(const std::string& address, std::uint16_t port)
 {
     if (!epoll_.valid())
         return false;
-    sockaddr_storage where{};
-    socklen_t size = 0;
-    auto& v4 = reinterpret_cast<sockaddr_in&>(where);
-    auto& v6 = reinterpret_cast<sockaddr_in6&>(where);
-    if (address.empty()) {
-        // Both families on one socket; IPv4 alone where IPv6 is missing.
-        v6.sin6_family = AF_INET6;
-        v6.sin6_addr = in6addr_any;
-        v6.sin6_port = htons(port);
-        size = sizeof v6;
-    } else if (inet_pton(AF_INET, address.c_str(), &v4.sin_addr) == 1) {
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(port);
-        size = sizeof v4;
-    } else if (inet_pton(AF_INET6, address.c_str(), &v6.sin6_addr) == 1) {
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(port);
-        size = sizeof v6;
-    } else {
-        error_ = "not an address";
+    Listener listener;
+    if (!listener.open(address, port)) {
+        error_ = listener.error();
         return false;
     }
-    Fd fd(socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!fd.valid() && address.empty()) {
-        where = {};
-        v4.sin_family = AF_INET;
-        v4.sin_addr.s_addr = htonl(INADDR_ANY);
-        v4.sin_port = htons(port);
-        size = sizeof v4;
-        fd.reset(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    }
-    if (!fd.valid()) {
-        fail("cannot make a socket");
-        return false;
-    }
-    const int one = 1, zero = 0;
-    setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (address.empty() && where.ss_family == AF_INET6)
-        setsockopt(fd.get(), IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
-    if (bind(fd.get(), reinterpret_cast<const sockaddr*>(&where), size) != 0) {
-        fail("cannot bind");
-        return false;
-    }
-    // A long queue: a crowd arriving at once is not left to retry its SYNs.
-    if (::listen(fd.get(), SOMAXCONN) != 0 ||
-        !setEvents(epoll_.get(), EPOLL_CTL_ADD, fd.get(), EPOLLIN)) {
+    if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, listener.fd(), EPOLLIN)) {
         fail("cannot listen");
         return false;
     }
-    sockaddr_storage bound{};
-    socklen_t boundSize = sizeof bound;
-    getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &boundSize);
-    port_ = ntohs(bound.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(bound).sin_port
-                                             : reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-    address_ = address.empty() ? std::string("0.0.0.0") : address;
-    listener_ = std::move(fd);
+    listener_ = std::move(listener);
     return true;
 }
 
@@ -169,12 +138,12 @@ void PlayServer::stop()
 
 bool PlayServer::run()
 {
-    if (!listener_.valid() || !wake_.valid())
+    if (!listener_.isOpen() || !wake_.valid())
         return false;
     bool stopping = false;
     while (!stopping) {
-        if (events_.size() < clients_.size() + 2)
-            events_.resize(clients_.size() + 2);  // room for every socket in one pass
+        if (events_.size() < clients_.size() + 3)
+            events_.resize(clients_.size() + 3);  // room for every socket in one pass
         const int ready = epoll_wait(epoll_.get(), events_.data(), static_cast<int>(events_.size()), -1);
         if (ready < 0) {
             if (errno == EINTR)
@@ -182,28 +151,47 @@ bool PlayServer::run()
             fail("the event loop failed");
             return false;
         }
+        const Clock::time_point now = Clock::now();
+        std::size_t readable = 0;
+        for (int i = 0; i < ready; ++i) {
+            const int fd = events_[static_cast<std::size_t>(i)].data.fd;
+            if (fd != listener_.fd() && fd != wake_.get() && fd != timer_.get() &&
+                (events_[static_cast<std::size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                ++readable;
+        }
+        const std::size_t share = std::clamp(passBudget / std::max<std::size_t>(readable, 1), minShare, readChunk);
         pass_.clear();
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
             const std::uint32_t what = events_[static_cast<std::size_t>(i)].events;
-            if (fd == listener_.get()) {
+            if (fd == listener_.fd()) {
                 accept();
             } else if (fd == wake_.get()) {
                 std::uint64_t count = 0;
                 [[maybe_unused]] const auto got = ::read(wake_.get(), &count, sizeof count);
                 stopping = true;
+            } else if (fd == timer_.get()) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto got = ::read(timer_.get(), &count, sizeof count);
+                tick(now);
             } else if (static_cast<std::size_t>(fd) < byFd_.size() && byFd_[static_cast<std::size_t>(fd)]) {
                 Client& client = *byFd_[static_cast<std::size_t>(fd)];
                 if (client.gone)
                     continue;
                 if ((what & (EPOLLOUT | EPOLLERR)) && client.writesWatched)
                     flush(client);
-                if (!client.gone && (what & (EPOLLIN | EPOLLHUP | EPOLLERR)) && pass_.size() < passBudget)
-                    read(client);
+                if (client.gone || !(what & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                    continue;
+                if (!client.readsPaused)
+                    read(client, share, now);
+                else if (what & (EPOLLHUP | EPOLLERR))
+                    close(client, "disconnect");  // reported even unwatched; gone anyway
             }
         }
         fanOut();
+        keepQueuesBounded();
         sweep();
+        updateTicks();
     }
     return true;
 }
@@ -211,52 +199,187 @@ bool PlayServer::run()
 void PlayServer::accept()
 {
     for (;;) {
-        sockaddr_storage from{};
-        socklen_t size = sizeof from;
-        const int fd = accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
+        std::string peer;
+        Fd socket = listener_.accept(peer);
+        if (!socket.valid()) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            if ((errno == EMFILE || errno == ENFILE) && spare_.valid()) {
-                // Out of descriptors: take the caller off the queue and close
-                // it, else the listener would stay ready and spin the loop.
-                spare_.reset();
-                const Fd refused(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_CLOEXEC));
-                if (refused.valid())
-                    log_("drop " + describe(from) + " (too many connections)");
-                spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-                continue;
+            if (errno != EMFILE && errno != ENFILE)
+                break;
+            // Out of descriptors: give up the spare to take the caller off
+            // the queue and close it, then take the spare back. Without a
+            // spare the listener would stay ready and spin the loop, so it is
+            // left unwatched until a client leaves.
+            if (!spare_.valid())
+                spare_ = openSpare();
+            if (!spare_.valid()) {
+                pauseListening(true);
+                break;
             }
-            break;
-        }
-        auto client = std::make_unique<Client>();
-        client->fd.reset(fd);
-        client->peer = describe(from);
-        const int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
-            log_("drop " + client->peer + " (connection error)");
+            spare_.reset();
+            Fd refused = listener_.accept(peer);
+            const bool took = refused.valid();
+            if (took)
+                refuse(std::move(refused), peer);
+            spare_ = openSpare();
+            if (!took)
+                break;
             continue;
         }
-        if (byFd_.size() <= static_cast<std::size_t>(fd))
-            byFd_.resize(static_cast<std::size_t>(fd) + 1);
-        client->index = clients_.size();
-        clients_.push_back(client.get());
-        log_("connect " + client->peer);
-        byFd_[static_cast<std::size_t>(fd)] = std::move(client);
+        const int fd = socket.get();
+        if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
+            refuse(std::move(socket), peer);
+            continue;
+        }
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        // Peers that vanish without a word (a pulled cable, a sleeping
+        // laptop) are noticed, with or without data waiting for them.
+        setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &keepIdleSeconds, sizeof keepIdleSeconds);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &keepIntervalSeconds, sizeof keepIntervalSeconds);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &keepProbes, sizeof keepProbes);
+        setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+        if (limits_.socketSendBuffer > 0)
+            setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &limits_.socketSendBuffer, sizeof limits_.socketSendBuffer);
+        adopt(std::move(socket), std::move(peer));
     }
-    clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
 }
 
-void PlayServer::read(Client& client)
+bool PlayServer::adopt(Fd socket, std::string peer, Kind kind)
 {
-    const ssize_t got = ::recv(client.fd.get(), pass_.tail(readChunk), readChunk, 0);
-    if (got > 0)
+    const int fd = socket.get();
+    if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
+        refuse(std::move(socket), peer);
+        return false;
+    }
+    if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
+        logConnection("drop " + peer + " (connection error)");
+        return false;
+    }
+    auto client = std::make_unique<Client>();
+    client->fd = std::move(socket);
+    client->peer = std::move(peer);
+    client->heldToRate = kind == Kind::Player;
+    client->allowance = TokenBucket(static_cast<double>(limits_.sendRate), static_cast<double>(limits_.sendBurst), Clock::now());
+    if (byFd_.size() <= static_cast<std::size_t>(fd))
+        byFd_.resize(static_cast<std::size_t>(fd) + 1);
+    client->index = clients_.size();
+    clients_.push_back(client.get());
+    logConnection("connect " + client->peer);
+    byFd_[static_cast<std::size_t>(fd)] = std::move(client);
+    clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
+    return true;
+}
+
+// Closed at once, so the caller sees the end of the stream rather than
+// silence. What it already sent is read first: closing over unread data
+// would reset the connection instead.
+void PlayServer::refuse(Fd socket, const std::string& peer)
+{
+    char scratch[4096];
+    [[maybe_unused]] const auto got = ::recv(socket.get(), scratch, sizeof scratch, MSG_DONTWAIT);
+    socket.reset();
+    logConnection("drop " + peer + " (too many connections)");
+}
+
+void PlayServer::pauseListening(bool paused)
+{
+    if (listenerPaused_ == paused)
+        return;
+    listenerPaused_ = paused;
+    setEvents(epoll_.get(), EPOLL_CTL_MOD, listener_.fd(), paused ? 0u : static_cast<std::uint32_t>(EPOLLIN));
+    log_(paused ? "out of descriptors: not accepting connections until a client leaves"
+                : "accepting connections again");
+}
+
+void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
+{
+    std::size_t want = share;
+    if (limits_.sendRate > 0 && client.heldToRate) {
+        client.allowance.refill(now);
+        const double allowed = client.allowance.available(now);
+        // Not read below a few KB, so that a held back client is read in a
+        // few pieces a second, not in a trickle of tiny ones.
+        if (allowed < leastRead())
+            return throttle(client, now);
+        want = std::min(want, static_cast<std::size_t>(allowed));
+    }
+    const ssize_t got = ::recv(client.fd.get(), pass_.tail(want), want, 0);
+    if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
-    else if (got == 0 || peerLeft(errno))
+        client.allowance.spend(static_cast<double>(got));
+    } else if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
-    else if (!wouldBlock(errno))
+    } else if (!wouldBlock(errno)) {
         close(client, "drop", "connection error");
+    }
+}
+
+double PlayServer::leastRead() const
+{
+    return static_cast<double>(std::min(minShare, limits_.sendBurst));
+}
+
+// The client is left unwatched for reading, so that level-triggered epoll
+// does not report it again and again; the timer takes it back. Held back
+// again within a second, it has been over the rate all along: what it sent
+// may well have arrived in small pieces (the kernel's window is small for a
+// reader this slow), so a read that empties its queue proves nothing.
+void PlayServer::throttle(Client& client, Clock::time_point now)
+{
+    if (client.overSince == Clock::time_point{} || now - client.lastThrottled > throttleGap)
+        client.overSince = now;
+    client.lastThrottled = now;
+    client.readsPaused = true;
+    throttled_.push_back(&client);
+    watch(client);
+}
+
+void PlayServer::tick(Clock::time_point now)
+{
+    for (std::size_t i = 0; i < throttled_.size();) {
+        Client& client = *throttled_[i];
+        if (now - client.overSince >= limits_.throttledFor) {
+            close(client, "drop", "sending over the bound");  // takes it off throttled_
+            continue;
+        }
+        if (client.allowance.available(now) < leastRead()) {
+            ++i;
+            continue;
+        }
+        client.lastThrottled = now;
+        client.readsPaused = false;
+        throttled_[i] = throttled_.back();
+        throttled_.pop_back();
+        watch(client);
+    }
+    if (leftOut_ > 0 && now - leftOutSince_ >= 1s) {
+        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
+        leftOut_ = 0;
+    }
+    if (listenerPaused_) {
+        if (!spare_.valid())
+            spare_ = openSpare();
+        if (spare_.valid())
+            pauseListening(false);
+    }
+}
+
+// The timer runs only while it has something to do, so that an idle server
+// sleeps.
+void PlayServer::updateTicks()
+{
+    const bool needed = !throttled_.empty() || leftOut_ > 0 || listenerPaused_;
+    if (needed == ticking_)
+        return;
+    ticking_ = needed;
+    itimerspec every{};
+    if (needed) {
+        every.it_interval.tv_nsec = std::chrono::nanoseconds(tickEvery).count();
+        every.it_value = every.it_interval;
+    }
+    timerfd_settime(timer_.get(), 0, &every, nullptr);
 }
 
 void PlayServer::fanOut()
@@ -285,36 +408,57 @@ void PlayServer::send(Client& to, const char* bytes, std::size_t size)
             return;
     }
     // Behind what came earlier: queue, in order, up to the bound.
-    if (to.unsent.size() + (size - done) > maxBuffered_)
+    if (to.unsent.size() + (size - done) > limits_.maxBuffered)
         return close(to, "drop", "outgoing data over the bound");
     to.unsent.append(bytes + done, size - done);
-    watchWrites(to, true);
+    queued_ += size - done;
+    if (!to.writesWatched) {
+        to.writesWatched = true;
+        watch(to);
+    }
+}
+
+// Past the bound for all queues together, the clients that hold the most go
+// first: they are the ones that do not read.
+void PlayServer::keepQueuesBounded()
+{
+    while (queued_ > limits_.maxQueued) {
+        Client* most = nullptr;
+        for (Client* c : clients_)
+            if (!c->gone && (!most || c->unsent.size() > most->unsent.size()))
+                most = c;
+        if (!most || most->unsent.empty())
+            return;
+        close(*most, "drop", "outgoing data over the server's bound");
+    }
 }
 
 void PlayServer::flush(Client& client)
 {
     if (!client.unsent.empty()) {
         const ssize_t sent = ::send(client.fd.get(), client.unsent.data(), client.unsent.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent > 0)
+        if (sent > 0) {
             client.unsent.consume(static_cast<std::size_t>(sent));
-        else if (sent < 0 && peerLeft(errno))
+            queued_ -= static_cast<std::size_t>(sent);
+        } else if (sent < 0 && peerLeft(errno)) {
             return close(client, "disconnect");
-        else if (sent < 0 && !wouldBlock(errno))
+        } else if (sent < 0 && !wouldBlock(errno)) {
             return close(client, "drop", "connection error");
+        }
     }
     if (client.unsent.empty()) {
         if (client.unsent.capacity() > keptUnsent)
             client.unsent.release();
-        watchWrites(client, false);
+        client.writesWatched = false;
+        watch(client);
     }
 }
 
-void PlayServer::watchWrites(Client& client, bool on)
+void PlayServer::watch(Client& client)
 {
-    if (client.writesWatched == on)
-        return;
-    client.writesWatched = on;
-    if (!setEvents(epoll_.get(), EPOLL_CTL_MOD, client.fd.get(), on ? EPOLLIN | EPOLLOUT : EPOLLIN))
+    const std::uint32_t events = (client.readsPaused ? 0u : static_cast<std::uint32_t>(EPOLLIN)) |
+                                 (client.writesWatched ? static_cast<std::uint32_t>(EPOLLOUT) : 0u);
+    if (!setEvents(epoll_.get(), EPOLL_CTL_MOD, client.fd.get(), events))
         close(client, "drop", "connection error");
 }
 
@@ -323,6 +467,9 @@ void PlayServer::close(Client& client, std::string_view what, std::string_view w
     if (client.gone)
         return;
     client.gone = true;
+    queued_ -= client.unsent.size();
+    if (client.readsPaused)
+        throttled_.erase(std::find(throttled_.begin(), throttled_.end(), &client));
     std::string line(what);
     line += ' ';
     line += client.peer;
@@ -331,7 +478,7 @@ void PlayServer::close(Client& client, std::string_view what, std::string_view w
         line += why;
         line += ')';
     }
-    log_(line);
+    logConnection(std::move(line));
     // The descriptor stays open to the end of the pass, so that no new
     // client can take its number while events for it are still being read.
     epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, client.fd.get(), nullptr);
@@ -351,6 +498,13 @@ void PlayServer::sweep()
     }
     closing_.clear();
     clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
+    if (listenerPaused_) {
+        // A descriptor is free again: take the spare back if it can be had,
+        // and take callers again either way.
+        if (!spare_.valid())
+            spare_ = openSpare();
+        pauseListening(false);
+    }
     if (clients_.empty()) {
         // With everyone gone, hand the memory of their buffers back to the system.
         pass_.release();
@@ -360,4 +514,19 @@ void PlayServer::sweep()
         malloc_trim(0);
 #endif
     }
+}
+
+// Connections come and go at whatever rate the clients like, so their lines
+// are bounded; the count of those left out follows within a second or so.
+void PlayServer::logConnection(std::string line)
+{
+    const Clock::time_point now = Clock::now();
+    logLines_.refill(now);
+    if (logLines_.available(now) >= 1) {
+        logLines_.spend(1);
+        log_(line);
+        return;
+    }
+    if (leftOut_++ == 0)
+        leftOutSince_ = now;
 }

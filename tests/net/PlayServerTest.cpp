@@ -5,11 +5,13 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,14 +26,19 @@ protected:
     std::thread loop;
 
     void SetUp() override { start(PlayServer::defaultMaxBuffered); }
+    // These tests send far faster than a player: no bound on the send rate.
     void start(std::size_t maxBuffered)
     {
+        PlayServer::Limits limits;
+        limits.maxBuffered = maxBuffered;
+        limits.maxQueued = std::max(limits.maxQueued, 4 * maxBuffered);
+        limits.sendRate = 0;
         server = std::make_unique<PlayServer>(
             [this](std::string_view line) {
                 const std::lock_guard<std::mutex> hold(logLock_);
                 log_.append(line).append("\n");
             },
-            maxBuffered);
+            limits);
         ASSERT_TRUE(server->listen("127.0.0.1", 0)) << server->errorString();
         loop = std::thread([this] { server->run(); });
     }
@@ -256,7 +263,9 @@ TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)
     serv.start(QStringLiteral(SERV_PROGRAM), {"--port", "0", "--bind", "127.0.0.1"});
     ASSERT_TRUE(serv.waitForReadyRead(5000));
     const QString first = QString::fromUtf8(serv.readLine()).trimmed();
-    ASSERT_TRUE(first.startsWith("listening on 127.0.0.1:")) << first.toStdString();
+    // The time first, then the line.
+    ASSERT_TRUE(first.contains(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z listening on 127.0.0.1:\\d+$")))
+        << first.toStdString();
     const quint16 port = first.section(':', -1).toUShort();
     {
         QTcpSocket s;
@@ -294,8 +303,28 @@ TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)
     EXPECT_EQ(help.exitCode(), 0);
     EXPECT_TRUE(help.readAllStandardOutput().contains("--port"));
 
-    QProcess bad;
-    bad.start(QStringLiteral(SERV_PROGRAM), {"--port", "99999"});
-    ASSERT_TRUE(bad.waitForFinished(5000));
-    EXPECT_NE(bad.exitCode(), 0);
+    // Every usage error exits 2.
+    for (const QStringList& args : {QStringList{"--port", "99999"}, QStringList{"--port"}, QStringList{"--bogus"},
+                                    QStringList{"--bind", "nowhere"}, QStringList{"--max-clients", "0"}}) {
+        QProcess bad;
+        bad.start(QStringLiteral(SERV_PROGRAM), args);
+        ASSERT_TRUE(bad.waitForFinished(5000));
+        EXPECT_EQ(bad.exitCode(), 2) << args.join(' ').toStdString();
+    }
+
+    // IPv6 addresses are shown in brackets, so that the port stands apart.
+    QProcess v6;
+    v6.start(QStringLiteral(SERV_PROGRAM), {"--port", "0", "--bind", "::1"});
+    if (v6.waitForReadyRead(5000)) {  // no IPv6 loopback here otherwise
+        const QString line = QString::fromUtf8(v6.readLine()).trimmed();
+        ASSERT_TRUE(line.contains(" listening on [::1]:")) << line.toStdString();
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHostIPv6, line.section(':', -1).toUShort());
+        ASSERT_TRUE(s.waitForConnected(3000));
+        ASSERT_TRUE(v6.waitForReadyRead(5000));
+        const QString connected = QString::fromUtf8(v6.readLine());
+        EXPECT_TRUE(connected.contains(" connect [::1]:")) << connected.toStdString();
+        v6.terminate();
+        EXPECT_TRUE(v6.waitForFinished(5000));
+    }
 }
