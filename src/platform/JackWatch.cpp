@@ -46,7 +46,7 @@ void JackWatch::add(User& user)
     if (users_.size() > 1 || client_ || closing_)
         return;
     if (!openClient()) {
-        qCDebug(lcMidi) << "no JACK server yet: looking for one every" << lookIntervalMs / 1000 << "s";
+        qCDebug(lcMidi) << "no JACK server yet: looking for one every" << lookIntervalMs << "ms";
         lookTimer_.start();
     }
 }
@@ -140,7 +140,7 @@ void JackWatch::closed()
                              "starts again";
         return;
     }
-    qCInfo(lcMidi) << "looking for the JACK server every" << lookIntervalMs / 1000 << "s";
+    qCInfo(lcMidi) << "looking for the JACK server every" << lookIntervalMs << "ms";
     lookTimer_.start();
 }
 

@@ -22,7 +22,7 @@ struct _jack_client;
 // before the server is looked for again: on the server's loss the users hand
 // their clients over (bury), they are closed on a helper thread (closing one
 // can wait a second for a process thread that died), and only then is the
-// server tried again, every 2 s, with a client of the watch's own that has no
+// server tried again, every second, with a client of the watch's own that has no
 // ports. When it answers, the users open theirs again.
 //
 // The watch runs while it has users. All but the libjack notice of the
@@ -59,7 +59,9 @@ public:
     void addUnmanagedClient() { ++unmanaged_; }
     void removeUnmanagedClient() { --unmanaged_; }
 
-    static constexpr int lookIntervalMs = 2000;
+    // A failed try costs a refused connection: often enough that a port is
+    // back within about a second of the server.
+    static constexpr int lookIntervalMs = 1000;
     static constexpr const char* clientName = "Velorin watch";
 
 private:

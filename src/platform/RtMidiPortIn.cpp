@@ -61,11 +61,13 @@ void RtMidiPortIn::openSystems()
 {
     for (const RtMidi::Api api : MidiSystems::order) {
         const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
-        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()))
+        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
             continue;
         auto port = MidiSystems::client<RtMidiIn>(api, "Velorin");
-        if (!port)
+        if (!port) {
+            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
             continue;
+        }
         port->setCallback(&RtMidiPortIn::arrived, this);
         // Clock, active sensing and system exclusive play nothing.
         port->ignoreTypes(true, true, true);

@@ -63,4 +63,6 @@ private:
     bool started_ = false;
     bool reportedMissing_ = false;
     bool noticedMissing_ = false;
+    // No ALSA sequencer at the start: not tried again when JACK comes back.
+    bool alsaMissing_ = false;
 };

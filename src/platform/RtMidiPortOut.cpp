@@ -37,11 +37,13 @@ void RtMidiPortOut::makeClients()
 {
     for (const RtMidi::Api api : MidiSystems::order) {
         const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
-        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()))
+        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
             continue;
         auto client = MidiSystems::client<RtMidiOut>(api, "Velorin");
-        if (!client)
+        if (!client) {
+            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
             continue;
+        }
         // In the systems' order, so that ALSA's ports stay first.
         const auto at = std::find_if(systems_.begin(), systems_.end(), [&](const auto& s) { return api < s->api; });
         systems_.insert(at, std::make_unique<System>(System{api, std::move(client)}));
@@ -128,8 +130,7 @@ void RtMidiPortOut::look()
 
 void RtMidiPortOut::lose(const char* why)
 {
-    qCWarning(lcMidi) << "the MIDI port" << connected_.c_str() << why << ": looking for it every"
-                      << lookIntervalMs / 1000 << "s";
+    qCWarning(lcMidi) << "the MIDI port" << connected_.c_str() << why;
     connected_.clear();
     current_ = nullptr;
     noticedMissing_ = true;
@@ -175,6 +176,7 @@ int RtMidiPortOut::close()
     connected_.clear();
     wanted_.clear();
     noticedMissing_ = false;
+    alsaMissing_ = false;
     systems_.clear();
     return 0;
 }

@@ -57,4 +57,6 @@ private:
     QTimer lookTimer_;
     bool watching_ = false;
     bool noticedMissing_ = false;
+    // No ALSA sequencer at the start: not tried again on every look.
+    bool alsaMissing_ = false;
 };
