@@ -6,7 +6,11 @@
 
 #include <jack/jack.h>
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 
 #include <pthread.h>
@@ -32,8 +36,15 @@ JackWatch::JackWatch()
 JackWatch::~JackWatch()
 {
     lookTimer_.stop();
-    if (closer_.joinable())
-        closer_.join();
+    if (closer_.joinable()) {
+        // A close that hangs in libjack must not keep the program from ending.
+        if (closerDone_.wait_for(std::chrono::seconds(3)) == std::future_status::ready) {
+            closer_.join();
+        } else {
+            qCWarning(lcMidi) << "the JACK clients of the old server are still closing";
+            closer_.detach();
+        }
+    }
     dead_ = {};
     closeClient();
 }
@@ -112,7 +123,11 @@ void JackWatch::lost()
     closing_ = true;
     up_ = false;
     _jack_client* client = std::exchange(client_, nullptr);
-    closer_ = std::thread([this, dead = std::move(dead_), client]() mutable {
+    std::promise<void> done;
+    closerDone_ = done.get_future();
+    // Word of the end goes through the application, and only to a watch that still exists.
+    closer_ = std::thread([self = QPointer<JackWatch>(this), dead = std::move(dead_), client,
+                           done = std::move(done)]() mutable {
         // libjack blocks SIGPIPE only on the thread that opened its first
         // client; a write to the dead server's socket must not end the program.
         sigset_t pipe;
@@ -121,14 +136,24 @@ void JackWatch::lost()
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         dead = {};
         jack_client_close(client);
-        QMetaObject::invokeMethod(this, [this] { closed(); }, Qt::QueuedConnection);
+        done.set_value();
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                app,
+                [self] {
+                    if (self)
+                        self->closed();
+                },
+                Qt::QueuedConnection);
+        }
     });
     dead_ = {};
 }
 
 void JackWatch::closed()
 {
-    closer_.join();
+    if (closer_.joinable())
+        closer_.join();
     closing_ = false;
     // Handed over meanwhile: still clients of the dead server, and no new
     // client has been opened yet.

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -81,6 +82,7 @@ private:
     };
     Dead dead_;
     std::thread closer_;
+    std::future<void> closerDone_;
     bool closing_ = false;
     int unmanaged_ = 0;
     QTimer lookTimer_;
