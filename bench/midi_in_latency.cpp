@@ -14,6 +14,7 @@
 #include "midi/MidiOut.h"
 #include "platform/FluidSynthOut.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/JackWatch.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"
 #include "platform/QueuedMidiIn.h"
@@ -104,7 +105,8 @@ int main(int argc, char** argv)
 
     RtMidiOut keys(RtMidi::UNIX_JACK, "velorin-bench-keys");
     keys.openVirtualPort("out");
-    RtMidiPortIn port("velorin-bench-keys");
+    JackWatch jack;
+    RtMidiPortIn port("velorin-bench-keys", jack);
     StampingIn stamping(port);
     QueuedMidiIn queued(stamping);
 

@@ -49,6 +49,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
       ui_(this),
+      portNotices_(*ui_.midiNotice),
       midi_(services_.midi),
       input_(*this),
       repeats_([this](int code) { input_.keyDown(code); }, [this](int code) { input_.keyUp(code); })
@@ -99,6 +100,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     });
 
     services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
+    services_.midi.setNoticeHandler([this](const PortNotice& notice) { showMidiPortNotice(notice); });
 
     timer4_.start();
 }
@@ -112,6 +114,7 @@ Form1::~Form1()
     delete frmcolor_;
     delete about_;
     services_.midi.setLateFailureHandler({});
+    services_.midi.setNoticeHandler({});
 }
 
 int Form1::patch() const
@@ -554,6 +557,21 @@ frmAbout* Form1::aboutDialog() const
 void Form1::connectMidiInput(MidiIn& input)
 {
     midiInput_ = std::make_unique<Form1MidiInput>(*this, input);
+}
+
+void Form1::showMidiPortNotice(const PortNotice& notice)
+{
+    portNotices_.show(notice);
+    if (notice.direction != PortNotice::Direction::Output)
+        return;
+    const QString notReady = QStringLiteral("Velorin - Device not ready");
+    if (notice.problem) {
+        if (windowTitle() != notReady)
+            captionBeforeFailure_ = windowTitle();
+        setWindowTitle(notReady);
+    } else if (windowTitle() == notReady && !captionBeforeFailure_.isEmpty()) {
+        setWindowTitle(captionBeforeFailure_);
+    }
 }
 
 bool Form1::isHeldByMidi(int i) const

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Form1Controls.h"
+#include "app/MidiPortNotices.h"
 #include "midi/MidiSender.h"
 #include "menus/ImageList.h"
 #include "menus/modSubClass.h"
@@ -112,6 +113,10 @@ public:
     // True while key i is held down on the MIDI keyboard: its note-off has
     // not come yet, whatever the window's keyboard focus did meanwhile.
     bool isHeldByMidi(int i) const;
+    // Tells the user, at the foot of the window, what a MIDI port named in
+    // the settings is doing; an output that fails also gives the caption
+    // "Velorin - Device not ready" until it is back.
+    void showMidiPortNotice(const PortNotice& notice);
 
 signals:
     // The unload sequence has run; the program ends.
@@ -153,6 +158,8 @@ private:
 
     Form1Services services_;
     Form1Controls ui_;
+    MidiPortNotices portNotices_;
+    QString captionBeforeFailure_;
     MidiSender midi_;
     KeyHolds holds_;
     NoteInput input_;

@@ -133,6 +133,11 @@ Form1Controls::Form1Controls(QMainWindow* window)
 
     Label5 = label(client, "Label5", "", 0, 2588, 1335, 255, window->font());
 
+    // In the foot line, between the clock and the name.
+    midiNotice = label(client, "midiNotice", "", 1440, 2588, 8400, 255, arial);
+    setTextColour(midiNotice, rgb(128, 0, 0));
+    midiNotice->hide();
+
     const int lefts[6] = {3, 2040, 3840, 6120, 7920, 9840};
     for (int k = 0; k < 6; ++k) {
         auto* box = new QPlainTextEdit(client);

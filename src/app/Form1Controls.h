@@ -36,6 +36,8 @@ struct Form1Controls {
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Label5;
+    // What the MIDI ports named in the settings are doing; hidden while all is well.
+    QLabel* midiNotice;
     std::array<QPlainTextEdit*, 6> loadnam{};
 
     QMenu* mnufile;

@@ -8,10 +8,12 @@
 Form1MidiInput::Form1MidiInput(Form1& form, MidiIn& input) : form_(form), input_(input), keyboard_(*this)
 {
     input_.setHandler([this](std::uint32_t message) { keyboard_.receive(message); });
+    input_.setNoticeHandler([this](const PortNotice& notice) { form_.showMidiPortNotice(notice); });
 }
 
 Form1MidiInput::~Form1MidiInput()
 {
+    input_.setNoticeHandler({});
     input_.setHandler({});
 }
 

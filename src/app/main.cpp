@@ -2,6 +2,7 @@
 #include "app/DetectableAutoRepeat.h"
 #include "app/Form1.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/JackWatch.h"
 #include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
@@ -27,11 +28,13 @@ int main(int argc, char* argv[])
     installDesignFontSubstitutes();
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
-    SystemMidiOut midi(settings);
+    // Before every MIDI port, which it outlives: the JACK server coming and going.
+    JackWatch jack;
+    SystemMidiOut midi(settings, jack);
     QtClock clock;
     TcpPlaySocket socket;
     // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
-    RtMidiPortIn midiPort(MidiConfig::read(settings).input);
+    RtMidiPortIn midiPort(MidiConfig::read(settings).input, jack);
     QueuedMidiIn midiInput(midiPort);
 
     Form1 window(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()});

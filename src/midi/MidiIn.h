@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi/PortNotice.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -15,4 +17,9 @@ public:
     // Messages go to this handler from now on; an empty one drops them. Once
     // this returns, the previous handler is no longer running or called.
     virtual void setHandler(Handler handler) = 0;
+
+    // An input that looks for a source named in the settings tells this
+    // handler, on the thread that started it, when the source is missing,
+    // lost or back.
+    virtual void setNoticeHandler(PortNoticeHandler handler) { (void)handler; }
 };

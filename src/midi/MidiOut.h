@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi/PortNotice.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -20,4 +22,8 @@ public:
     // Some outputs finish opening in the background; the handler runs on the
     // opening thread if that later fails.
     virtual void setLateFailureHandler(std::function<void()> handler) { (void)handler; }
+
+    // An output to a port named in the settings tells this handler, on the
+    // opening thread, when the port is missing, lost or back.
+    virtual void setNoticeHandler(PortNoticeHandler handler) { (void)handler; }
 };

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 // Moves the messages of another input, which arrive on its own threads, to
@@ -20,6 +21,8 @@ public:
 
     // On this object's thread.
     void setHandler(Handler handler) override;
+    // The source's notices already come on the thread that started it.
+    void setNoticeHandler(PortNoticeHandler handler) override { source_.setNoticeHandler(std::move(handler)); }
 
     // Messages beyond this many waiting are dropped (and counted in the log):
     // the window has stopped taking them.

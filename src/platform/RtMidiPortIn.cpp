@@ -5,6 +5,7 @@
 #include "platform/MidiSystems.h"
 
 #include <algorithm>
+#include <utility>
 
 struct RtMidiPortIn::System {
     RtMidi::Api api;
@@ -12,7 +13,7 @@ struct RtMidiPortIn::System {
     std::string source;  // the connected source; empty while it is missing
 };
 
-RtMidiPortIn::RtMidiPortIn(std::string sourceName) : sourceName_(std::move(sourceName))
+RtMidiPortIn::RtMidiPortIn(std::string sourceName, JackWatch& jack) : sourceName_(std::move(sourceName)), jack_(jack)
 {
     lookTimer_.setInterval(lookIntervalMs);
     QObject::connect(&lookTimer_, &QTimer::timeout, [this] { look(); });
@@ -22,6 +23,8 @@ RtMidiPortIn::~RtMidiPortIn()
 {
     // Closing the ports ends RtMidi's threads, which may be delivering right now.
     lookTimer_.stop();
+    if (started_)
+        jack_.remove(*this);
     systems_.clear();
 }
 
@@ -31,14 +34,40 @@ void RtMidiPortIn::setHandler(Handler handler)
     handler_ = std::move(handler);
 }
 
+void RtMidiPortIn::setNoticeHandler(PortNoticeHandler handler)
+{
+    notice_ = std::move(handler);
+}
+
 void RtMidiPortIn::start()
 {
-    if (sourceName_.empty() || !systems_.empty())
+    if (sourceName_.empty() || started_)
         return;
+    started_ = true;
+    jack_.add(*this);
+    openSystems();
+    if (systems_.empty()) {
+        // A JACK server started later is found by the watch.
+        qCWarning(lcMidi) << "no MIDI input yet: neither the ALSA sequencer nor a JACK server is there";
+        noticedMissing_ = true;
+        notice(true, "MIDI in: \"" + sourceName_ + "\" not found, still looking");
+        return;
+    }
+    look();
+    lookTimer_.start();
+}
+
+void RtMidiPortIn::openSystems()
+{
     for (const RtMidi::Api api : MidiSystems::order) {
-        auto port = MidiSystems::client<RtMidiIn>(api, "Velorin");
-        if (!port)
+        const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
+        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
             continue;
+        auto port = MidiSystems::client<RtMidiIn>(api, "Velorin");
+        if (!port) {
+            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
+            continue;
+        }
         port->setCallback(&RtMidiPortIn::arrived, this);
         // Clock, active sensing and system exclusive play nothing.
         port->ignoreTypes(true, true, true);
@@ -46,14 +75,10 @@ void RtMidiPortIn::start()
             qCInfo(lcMidi) << "no MIDI input through" << MidiSystems::name(api);
             continue;
         }
-        systems_.push_back(std::make_unique<System>(System{api, std::move(port), {}}));
+        // In the systems' order, so that ALSA's sources stay first.
+        const auto at = std::find_if(systems_.begin(), systems_.end(), [&](const auto& s) { return api < s->api; });
+        systems_.insert(at, std::make_unique<System>(System{api, std::move(port), {}}));
     }
-    if (systems_.empty()) {
-        qCWarning(lcMidi) << "no MIDI input: neither the ALSA sequencer nor a JACK server is there";
-        return;
-    }
-    look();
-    lookTimer_.start();
 }
 
 std::string RtMidiPortIn::source() const
@@ -72,9 +97,7 @@ void RtMidiPortIn::look()
         const auto names = MidiSystems::portNames(*s->port);
         if (std::find(names.begin(), names.end(), s->source) != names.end())
             return;
-        qCInfo(lcMidi) << "the MIDI source" << s->source.c_str() << "went away";
-        s->source.clear();
-        reportedMissing_ = false;
+        lose(*s, "went away");
         if (s->api == RtMidi::LINUX_ALSA) {
             // RtMidi takes a new connection only once the old one is closed,
             // which also stops its reading; the own port stays.
@@ -95,6 +118,8 @@ void RtMidiPortIn::look()
             continue;
         s->source = names[i];
         qCInfo(lcMidi) << "MIDI in from" << s->source.c_str() << "through" << MidiSystems::name(s->api);
+        if (std::exchange(noticedMissing_, false))
+            notice(false, "MIDI in: " + s->source + " is back");
         return;
     }
     if (!reportedMissing_) {
@@ -102,6 +127,50 @@ void RtMidiPortIn::look()
                        << lookIntervalMs / 1000 << "s";
         reportedMissing_ = true;
     }
+    if (!std::exchange(noticedMissing_, true))
+        notice(true, "MIDI in: \"" + sourceName_ + "\" not found, still looking");
+}
+
+void RtMidiPortIn::lose(System& system, const char* why)
+{
+    qCInfo(lcMidi) << "the MIDI source" << system.source.c_str() << why;
+    system.source.clear();
+    reportedMissing_ = false;
+    noticedMissing_ = true;
+    notice(true, "MIDI in: \"" + sourceName_ + "\" lost, still looking");
+}
+
+void RtMidiPortIn::notice(bool problem, std::string text)
+{
+    if (notice_)
+        notice_(PortNotice{PortNotice::Direction::Input, problem, std::move(text)});
+}
+
+void RtMidiPortIn::jackLost()
+{
+    for (auto it = systems_.begin(); it != systems_.end();) {
+        System& s = **it;
+        if (s.api != RtMidi::UNIX_JACK) {
+            ++it;
+            continue;
+        }
+        if (!s.source.empty())
+            lose(s, "went away with the JACK server");
+        s.port->cancelCallback();
+        jack_.bury(std::move(s.port));
+        it = systems_.erase(it);
+    }
+}
+
+void RtMidiPortIn::jackBack()
+{
+    if (!started_)
+        return;
+    openSystems();
+    if (systems_.empty())
+        return;
+    look();
+    lookTimer_.start();
 }
 
 void RtMidiPortIn::arrived(double, std::vector<unsigned char>* bytes, void* self)

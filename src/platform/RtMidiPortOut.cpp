@@ -4,80 +4,193 @@
 #include "platform/Logging.h"
 #include "platform/MidiSystems.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 constexpr int errorBadDeviceId = 2;
 constexpr int errorNoDevice = 68;
 }  // namespace
 
-RtMidiPortOut::RtMidiPortOut(std::string portName) : portName_(std::move(portName)) {}
+struct RtMidiPortOut::System {
+    RtMidi::Api api;
+    std::unique_ptr<RtMidiOut> client;
+};
 
-RtMidiPortOut::~RtMidiPortOut() = default;
-
-std::vector<std::string> RtMidiPortOut::portNames()
+RtMidiPortOut::RtMidiPortOut(std::string portName, JackWatch& jack) : portName_(std::move(portName)), jack_(jack)
 {
-    std::vector<std::string> names;
-    for (const RtMidi::Api api : MidiSystems::order)
-        if (const auto client = MidiSystems::client<RtMidiOut>(api, "Velorin"))
-            for (auto& name : MidiSystems::portNames(*client))
-                names.push_back(std::move(name));
-    return names;
+    lookTimer_.setInterval(lookIntervalMs);
+    QObject::connect(&lookTimer_, &QTimer::timeout, [this] { look(); });
+}
+
+RtMidiPortOut::~RtMidiPortOut()
+{
+    close();
+}
+
+void RtMidiPortOut::setNoticeHandler(PortNoticeHandler handler)
+{
+    notice_ = std::move(handler);
+}
+
+void RtMidiPortOut::makeClients()
+{
+    for (const RtMidi::Api api : MidiSystems::order) {
+        const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
+        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
+            continue;
+        auto client = MidiSystems::client<RtMidiOut>(api, "Velorin");
+        if (!client) {
+            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
+            continue;
+        }
+        // In the systems' order, so that ALSA's ports stay first.
+        const auto at = std::find_if(systems_.begin(), systems_.end(), [&](const auto& s) { return api < s->api; });
+        systems_.insert(at, std::make_unique<System>(System{api, std::move(client)}));
+    }
 }
 
 int RtMidiPortOut::open(int deviceId)
 {
     close();
-    bool anySystem = false;
-    int first = 0;  // device id of the first port of this system
-    for (const RtMidi::Api api : MidiSystems::order) {
-        auto client = MidiSystems::client<RtMidiOut>(api, "Velorin");
-        if (!client)
-            continue;
-        anySystem = true;
-        const auto names = MidiSystems::portNames(*client);
-        int index = -1;
-        if (deviceId < 0)
-            index = MidiSystems::find(names, portName_);
-        else if (deviceId - first < static_cast<int>(names.size()))
-            index = deviceId - first;
-        first += static_cast<int>(names.size());
+    watching_ = true;
+    jack_.add(*this);
+    makeClients();
+    if (deviceId >= 0) {
+        int first = 0;  // device id of the first port of this system
+        for (const auto& s : systems_) {
+            auto names = MidiSystems::portNames(*s->client);
+            if (deviceId - first < static_cast<int>(names.size())) {
+                wanted_ = std::move(names[static_cast<std::size_t>(deviceId - first)]);
+                break;
+            }
+            first += static_cast<int>(names.size());
+        }
+        if (wanted_.empty() || !connect()) {
+            qCWarning(lcMidi) << "no MIDI port" << deviceId;
+            const int error = systems_.empty() ? errorNoDevice : errorBadDeviceId;
+            close();
+            return error;
+        }
+        lookTimer_.start();
+        return 0;
+    }
+    wanted_ = portName_;
+    const bool anySystem = !systems_.empty();
+    lookTimer_.start();
+    if (connect())
+        return 0;
+    if (!anySystem)
+        qCWarning(lcMidi) << "no MIDI ports yet: neither the ALSA sequencer nor a JACK server is there";
+    qCWarning(lcMidi) << "no MIDI port" << wanted_.c_str() << "yet: looking for it every" << lookIntervalMs / 1000
+                      << "s";
+    noticedMissing_ = true;
+    notice(true, "MIDI out: \"" + wanted_ + "\" not found, still looking");
+    return anySystem ? errorBadDeviceId : errorNoDevice;
+}
+
+bool RtMidiPortOut::connect()
+{
+    for (auto& s : systems_) {
+        const auto names = MidiSystems::portNames(*s->client);
+        const int index = MidiSystems::find(names, wanted_);
         if (index < 0)
             continue;
         const auto i = static_cast<unsigned>(index);
-        if (!MidiSystems::succeeded([&] { client->openPort(i, "Velorin out"); })) {
+        if (!MidiSystems::succeeded([&] { s->client->openPort(i, "Velorin out"); })) {
             qCWarning(lcMidi) << "cannot open the MIDI port" << names[i].c_str();
-            return errorNoDevice;
+            continue;
         }
-        qCInfo(lcMidi) << "MIDI out to" << names[i].c_str() << "through" << MidiSystems::name(api);
-        port_ = std::move(client);
-        return 0;
+        qCInfo(lcMidi) << "MIDI out to" << names[i].c_str() << "through" << MidiSystems::name(s->api);
+        connected_ = names[i];
+        // Only the client that plays stays open; the others come back to look.
+        auto playing = std::move(s);
+        systems_.clear();
+        systems_.push_back(std::move(playing));
+        current_ = systems_.front().get();
+        return true;
     }
-    if (!anySystem) {
-        qCWarning(lcMidi) << "no MIDI ports: neither the ALSA sequencer nor a JACK server is there";
-        return errorNoDevice;
+    return false;
+}
+
+void RtMidiPortOut::look()
+{
+    if (current_) {
+        const auto names = MidiSystems::portNames(*current_->client);
+        if (std::find(names.begin(), names.end(), connected_) != names.end())
+            return;
+        // A new connection needs the old one closed.
+        MidiSystems::succeeded([this] { current_->client->closePort(); });
+        lose("went away");
     }
-    qCWarning(lcMidi) << "no MIDI port" << (deviceId < 0 ? portName_.c_str() : std::to_string(deviceId).c_str());
-    return errorBadDeviceId;
+    makeClients();
+    if (connect() && std::exchange(noticedMissing_, false))
+        notice(false, "MIDI out: " + connected_ + " is back");
+}
+
+void RtMidiPortOut::lose(const char* why)
+{
+    qCWarning(lcMidi) << "the MIDI port" << connected_.c_str() << why;
+    connected_.clear();
+    current_ = nullptr;
+    noticedMissing_ = true;
+    notice(true, "MIDI out: \"" + wanted_ + "\" lost, still looking");
+}
+
+void RtMidiPortOut::notice(bool problem, std::string text)
+{
+    if (notice_)
+        notice_(PortNotice{PortNotice::Direction::Output, problem, std::move(text)});
+}
+
+void RtMidiPortOut::jackLost()
+{
+    for (auto it = systems_.begin(); it != systems_.end();) {
+        if ((*it)->api != RtMidi::UNIX_JACK) {
+            ++it;
+            continue;
+        }
+        if (it->get() == current_)
+            lose("went away with the JACK server");
+        jack_.bury(std::move((*it)->client));
+        it = systems_.erase(it);
+    }
+}
+
+void RtMidiPortOut::jackBack()
+{
+    if (!watching_ || current_)
+        return;
+    makeClients();
+    if (connect() && std::exchange(noticedMissing_, false))
+        notice(false, "MIDI out: " + connected_ + " is back");
 }
 
 int RtMidiPortOut::close()
 {
-    if (!port_)
-        return 0;
-    MidiSystems::succeeded([this] { port_->closePort(); });
-    port_.reset();
+    lookTimer_.stop();
+    if (watching_)
+        jack_.remove(*this);
+    watching_ = false;
+    current_ = nullptr;
+    connected_.clear();
+    wanted_.clear();
+    noticedMissing_ = false;
+    alsaMissing_ = false;
+    systems_.clear();
     return 0;
 }
 
 void RtMidiPortOut::shortMsg(std::uint32_t message)
 {
-    if (!port_)
+    if (!current_)
         return;
     const unsigned char bytes[3] = {static_cast<unsigned char>(message & 0xFF),
                                     static_cast<unsigned char>((message >> 8) & 0x7F),
                                     static_cast<unsigned char>((message >> 16) & 0x7F)};
     // The client logs its errors; a message that fails is lost, as on a device.
     try {
-        port_->sendMessage(bytes, static_cast<size_t>(MidiMessages::byteCount(message)));
+        current_->client->sendMessage(bytes, static_cast<size_t>(MidiMessages::byteCount(message)));
     } catch (const RtMidiError& e) {
         qCDebug(lcMidi) << "MIDI message lost:" << e.getMessage().c_str();
     }

@@ -1,10 +1,13 @@
 #include "platform/SystemMidiOut.h"
 
 #include "platform/FluidSynthOut.h"
+#include "platform/JackWatch.h"
 #include "platform/MidiConfig.h"
 #include "platform/RtMidiPortOut.h"
 
 #include <QFileInfo>
+
+#include <utility>
 
 namespace {
 std::string firstExisting(const std::vector<std::string>& candidates)
@@ -16,7 +19,7 @@ std::string firstExisting(const std::vector<std::string>& candidates)
 }
 }  // namespace
 
-SystemMidiOut::SystemMidiOut(const SettingsStore& settings) : settings_(settings) {}
+SystemMidiOut::SystemMidiOut(const SettingsStore& settings, JackWatch& jack) : settings_(settings), jack_(jack) {}
 
 SystemMidiOut::~SystemMidiOut() = default;
 
@@ -24,11 +27,11 @@ int SystemMidiOut::open(int deviceId)
 {
     close();
     if (deviceId >= 0) {
-        current_ = std::make_unique<RtMidiPortOut>();
+        current_ = std::make_unique<RtMidiPortOut>(std::string(), jack_);
     } else {
         const MidiConfig config = MidiConfig::read(settings_);
         if (!config.output.empty()) {
-            current_ = std::make_unique<RtMidiPortOut>(config.output);
+            current_ = std::make_unique<RtMidiPortOut>(config.output, jack_);
         } else {
             FluidSynthOut::Options options;
             options.soundFont = config.soundFont.empty() ? firstExisting(MidiConfig::defaultSoundFonts())
@@ -41,9 +44,17 @@ int SystemMidiOut::open(int deviceId)
         }
     }
     current_->setLateFailureHandler(lateFailure_);
+    current_->setNoticeHandler(notice_);
     const int result = current_->open(deviceId);
-    if (result != 0)
+    const auto* port = dynamic_cast<RtMidiPortOut*>(current_.get());
+    if (result != 0 && !(port && port->isLooking()))
         current_.reset();
+    // The synthesizer's own JACK client is beyond the watch's reach.
+    const auto* synth = dynamic_cast<FluidSynthOut*>(current_.get());
+    if (synth && synth->audioDriverInUse() == "jack") {
+        synthOnJack_ = true;
+        jack_.addUnmanagedClient();
+    }
     return result;
 }
 
@@ -51,6 +62,8 @@ int SystemMidiOut::close()
 {
     const int result = current_ ? current_->close() : 0;
     current_.reset();
+    if (std::exchange(synthOnJack_, false))
+        jack_.removeUnmanagedClient();
     return result;
 }
 
@@ -58,6 +71,13 @@ void SystemMidiOut::shortMsg(std::uint32_t message)
 {
     if (current_)
         current_->shortMsg(message);
+}
+
+void SystemMidiOut::setNoticeHandler(PortNoticeHandler handler)
+{
+    notice_ = std::move(handler);
+    if (current_)
+        current_->setNoticeHandler(notice_);
 }
 
 void SystemMidiOut::setLateFailureHandler(std::function<void()> handler)

@@ -4,25 +4,31 @@
 
 #include <memory>
 
+class JackWatch;
 class SettingsStore;
 
 // The MIDI output the program opens: device -1 is the output chosen in the
 // settings (the built-in synthesizer unless a port is named), 0, 1, ... the
-// system's MIDI ports.
+// system's MIDI ports. A port named in the settings that is not there stays
+// the output: it is looked for, and played into once it is there.
 class SystemMidiOut : public MidiOut {
 public:
-    explicit SystemMidiOut(const SettingsStore& settings);
+    SystemMidiOut(const SettingsStore& settings, JackWatch& jack);
     ~SystemMidiOut() override;
 
     int open(int deviceId) override;
     int close() override;
     void shortMsg(std::uint32_t message) override;
     void setLateFailureHandler(std::function<void()> handler) override;
+    void setNoticeHandler(PortNoticeHandler handler) override;
 
     MidiOut* current() const { return current_.get(); }
 
 private:
     const SettingsStore& settings_;
+    JackWatch& jack_;
     std::unique_ptr<MidiOut> current_;
     std::function<void()> lateFailure_;
+    PortNoticeHandler notice_;
+    bool synthOnJack_ = false;
 };

@@ -4,6 +4,7 @@
 #include "ui/Form1Fixture.h"
 
 #include "midi/PianoKey.h"
+#include "platform/JackWatch.h"
 #include "platform/QueuedMidiIn.h"
 #include "platform/RtMidiPortIn.h"
 #include "platform/SystemMidiOut.h"
@@ -11,6 +12,8 @@
 #include "support/WavFile.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTest>
@@ -19,6 +22,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <initializer_list>
 
 using namespace std::chrono_literals;
@@ -48,7 +52,7 @@ protected:
     // Velorin's input, as the program wires it, listening for a source.
     void listen(const std::string& source)
     {
-        port = std::make_unique<RtMidiPortIn>(source);
+        port = std::make_unique<RtMidiPortIn>(source, watch);
         queued = std::make_unique<QueuedMidiIn>(*port);
         form->connectMidiInput(*queued);
         port->start();
@@ -80,7 +84,57 @@ protected:
     }
     QByteArray log() const { return TempEnvironment::read(env.midiFolder() + "/piano.ini"); }
 
+    // Until Velorin's port has the key down and up again: a busy server
+    // drops the events of a cycle its clients missed.
+    bool keyPlays(Keyboard& keyboard, int key)
+    {
+        const auto note = static_cast<unsigned char>(form->baseNote + key);
+        for (bool down : {true, false}) {
+            bool done = false;
+            for (int attempt = 0; attempt < 10 && !done; ++attempt) {
+                keyboard.send({static_cast<unsigned char>(down ? 0x90 : 0x80), note, 100});
+                done = QTest::qWaitFor([&] { return form->isHeldByMidi(key) == down; }, 1000);
+            }
+            if (!done)
+                return false;
+        }
+        return true;
+    }
+    // Until jack_midi_dump shows the note of an on-screen key pressed here.
+    bool dumpShows(QProcess& dump, int key, const QByteArray& text)
+    {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            form->input().mouseDown(key);
+            const bool shown = QTest::qWaitFor([&] { return dump.peek(1 << 16).contains(text); }, 1000);
+            form->input().mouseUp(key);
+            if (shown)
+                return true;
+        }
+        return false;
+    }
+    bool startDump(QProcess& dump)
+    {
+        JackServer::endWithThisProcess(dump);
+        dump.start(QStringLiteral("jack_midi_dump"), {});
+        return dump.waitForStarted() && jack.waitForPort("midi-monitor:input");
+    }
+    // Interrupted, it leaves the server as a client should; a client that is
+    // killed keeps the server waiting for it at its own end.
+    static bool endDump(QProcess& dump)
+    {
+        if (dump.state() == QProcess::Running && dump.processId() > 0)
+            ::kill(static_cast<pid_t>(dump.processId()), SIGINT);
+        return dump.waitForFinished(10000);
+    }
+    QString notice() const
+    {
+        const QLabel* line = form->controls().midiNotice;
+        return line->isHidden() ? QString() : line->text();
+    }
+
     JackServer jack;
+    // After the server, before the ports: it outlives them.
+    JackWatch watch;
     std::unique_ptr<RtMidiPortIn> port;
     std::unique_ptr<QueuedMidiIn> queued;
 };
@@ -166,32 +220,19 @@ TEST_F(JackMidi, ASourceIsFoundWhenItAppearsAndAgainWhenItComesBack)
 TEST_F(JackMidi, TheOutputPlaysIntoAJackPort)
 {
     QProcess dump;
-    JackServer::endWithThisProcess(dump);
-    dump.start(QStringLiteral("jack_midi_dump"), {});
-    ASSERT_TRUE(dump.waitForStarted());
-    ASSERT_TRUE(jack.waitForPort("midi-monitor:input"));
+    ASSERT_TRUE(startDump(dump));
     TempEnvironment::write(env.settingsStoreFile(), "[midi]\noutput=midi-monitor\n");
     IniSettingsStore outputSettings(env.settingsStoreFile());
-    SystemMidiOut output(outputSettings);
+    SystemMidiOut output(outputSettings, watch);
     writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
     start(&output);
     EXPECT_NE(form->windowTitle(), "Velorin - Device not ready");
     ASSERT_TRUE(jack.waitForConnection("midi-monitor:input", "Velorin:Velorin out"));
 
     // Pressed again while a busy server drops what it sends.
-    bool shown = false;
-    for (int attempt = 0; attempt < 10 && !shown; ++attempt) {
-        form->input().mouseDown(4);
-        shown = QTest::qWaitFor([&] { return dump.peek(1 << 16).contains("90 40 7f"); }, 1000);
-        form->input().mouseUp(4);
-    }
-    EXPECT_TRUE(shown) << dump.peek(1 << 16).toStdString();
+    EXPECT_TRUE(dumpShows(dump, 4, "90 40 7f")) << dump.peek(1 << 16).toStdString();
     stop();
-    // Interrupted, it leaves the server as a client should; a client that is
-    // killed keeps the server waiting for it at its own end.
-    if (dump.state() == QProcess::Running && dump.processId() > 0)
-        ::kill(static_cast<pid_t>(dump.processId()), SIGINT);
-    EXPECT_TRUE(dump.waitForFinished(10000));
+    EXPECT_TRUE(endDump(dump));
 }
 
 TEST_F(JackMidi, TheProgramPlaysASourceInItsSynthesizer)
@@ -231,4 +272,56 @@ TEST_F(JackMidi, TheProgramPlaysASourceInItsSynthesizer)
     for (double t = 0; t < wav.seconds(); t += 0.1)
         loudest = std::max(loudest, wav.rms(t, t + 0.1));
     EXPECT_GT(loudest, 0.01) << "over " << wav.seconds() << " s";
+}
+
+TEST_F(JackMidi, BothDirectionsComeBackWithTheServerAndTheWindowSaysSo)
+{
+    QProcess dump;
+    ASSERT_TRUE(startDump(dump));
+    TempEnvironment::write(env.settingsStoreFile(), "[midi]\noutput=midi-monitor\n");
+    IniSettingsStore outputSettings(env.settingsStoreFile());
+    SystemMidiOut output(outputSettings, watch);
+    writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
+    start(&output);
+    const QString caption = form->windowTitle();
+    auto keys = std::make_unique<Keyboard>("velorin-test-back");
+    listen("velorin-test-back");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !port->source().empty(); }, 10000));
+    EXPECT_TRUE(keyPlays(*keys, 2));
+    EXPECT_TRUE(dumpShows(dump, 4, "90 40 7f"));
+    EXPECT_EQ(notice(), "");
+
+    // The server dies as in a crash. The test's own client of it goes at
+    // once: libjack frees every client of a dead server that is still open
+    // when the next one opens, and the window's clients must find theirs gone.
+    jack.kill();
+    keys.reset();
+    endDump(dump);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->windowTitle() == "Velorin - Device not ready"; }, 10000));
+    EXPECT_TRUE(notice().contains("MIDI in: \"velorin-test-back\" lost")) << notice().toStdString();
+    EXPECT_TRUE(notice().contains("MIDI out: \"midi-monitor\" lost")) << notice().toStdString();
+    EXPECT_EQ(port->source(), "");
+    // Played meanwhile, a key goes nowhere and harms nothing.
+    form->input().mouseDown(7);
+    form->input().mouseUp(7);
+
+    // Back: the server, its monitor and the keyboard.
+    ASSERT_TRUE(jack.start());
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    QProcess again;
+    ASSERT_TRUE(startDump(again));
+    // Velorin's clients of the old server are closed before its watch opens one of the new.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch.isUp(); }, 20000));
+    keys = std::make_unique<Keyboard>("velorin-test-back");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !port->source().empty(); }, 20000));
+    EXPECT_TRUE(keyPlays(*keys, 2));
+    std::printf("MIDI input played again %lld ms after the server answered\n",
+                static_cast<long long>(sinceBack.elapsed()));
+    EXPECT_TRUE(dumpShows(again, 5, "90 41 7f")) << again.peek(1 << 16).toStdString();
+    EXPECT_EQ(form->windowTitle(), caption);
+    EXPECT_FALSE(notice().contains("lost")) << notice().toStdString();
+
+    stop();
+    EXPECT_TRUE(endDump(again));
 }

@@ -3,6 +3,7 @@
 #include "support/Eventually.h"
 #include "platform/FluidSynthOut.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/JackWatch.h"
 #include "platform/SystemMidiOut.h"
 #include "support/TempEnvironment.h"
 #include "support/WavFile.h"
@@ -111,7 +112,8 @@ TEST(SystemMidiOut, TheSettingsChooseTheOutput)
     store.setValue("synth", "audio-driver", "file");
     store.setValue("synth", "audio-file", (env.root() + QStringLiteral("/s.wav")).toStdString());
     store.setValue("synth", "soundfont", smallSoundFont);
-    SystemMidiOut out(store);
+    JackWatch jack;
+    SystemMidiOut out(store, jack);
     ASSERT_EQ(out.open(-1), 0);
     EXPECT_NE(dynamic_cast<FluidSynthOut*>(out.current()), nullptr);
     out.close();

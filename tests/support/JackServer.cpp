@@ -22,6 +22,11 @@ JackServer::JackServer()
     jackd_.setStandardOutputFile(QProcess::nullDevice());
     jackd_.setStandardErrorFile(QProcess::nullDevice());
     endWithThisProcess(jackd_);
+    start();
+}
+
+bool JackServer::start()
+{
     // A generous client timeout, so that a busy machine (or a sanitizer
     // build) does not get a test's clients thrown out, and long periods
     // (21 ms), so that it misses few cycles.
@@ -30,10 +35,19 @@ JackServer::JackServer()
                                            QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-p"),
                                            QStringLiteral("1024")});
     if (!jackd_.waitForStarted(10000))
-        return;
+        return false;
     QProcess wait;
     wait.start(QStringLiteral("jack_wait"), {QStringLiteral("--wait"), QStringLiteral("--timeout"), QStringLiteral("20")});
     running_ = wait.waitForFinished(30000) && wait.exitCode() == 0 && jackd_.state() == QProcess::Running;
+    return running_;
+}
+
+void JackServer::kill()
+{
+    // QProcess signals only its own child, and only while it runs.
+    jackd_.kill();
+    jackd_.waitForFinished(10000);
+    running_ = false;
 }
 
 JackServer::~JackServer()

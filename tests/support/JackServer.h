@@ -15,6 +15,11 @@ public:
 
     // True once the server answers.
     bool isRunning() const { return running_; }
+
+    // Ends the server at once, as a crash would (SIGKILL), and starts it
+    // again under the same name; true once it answers.
+    void kill();
+    bool start();
     const QString& name() const { return name_; }
 
     // Waits until a port whose full name ("client:port") starts with prefix

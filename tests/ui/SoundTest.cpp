@@ -3,6 +3,7 @@
 #include "ui/Form1Fixture.h"
 
 #include "platform/FluidSynthOut.h"
+#include "platform/JackWatch.h"
 #include "platform/SystemMidiOut.h"
 #include "support/WavFile.h"
 
@@ -17,7 +18,8 @@ TEST_F(Form1Test, SoundingAKeyThroughTheBuiltInSynthesizerWritesSound)
                                       "audio-file=") + wavPath.toUtf8() + "\n");
     writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
     IniSettingsStore store(env.settingsStoreFile());
-    SystemMidiOut out(store);
+    JackWatch jack;
+    SystemMidiOut out(store, jack);
     QElapsedTimer clock;
     clock.start();
     Form1& w = start(&out);
