@@ -97,7 +97,10 @@ Form1::Form1(Form1Services services, QWidget* parent)
             releaseHeldKeys();
     });
 
-    services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
+    // Told on the thread that was opening the output: the window hears of it on its own.
+    services_.midi.setLateFailureHandler([this] {
+        QMetaObject::invokeMethod(this, [this] { showDeviceFault(true); }, Qt::QueuedConnection);
+    });
 
     timer4_.start();
 }
@@ -126,7 +129,7 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     // Velorin's own folder in the user's data: made on first use, so that
     // settings and recordings have a place to go.
     services_.files.makeFolder(services_.paths.midiFolder);
-    shell_->setmimetype();
+    installShippedKeyboardSettings();
     sequences_->chopen(arguments);
     ui_.Frame1->setPalette(ui_.client->palette());
     shell_->findConverter();
@@ -134,6 +137,52 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     applyKeyboardSettings();
     skin_->applyStartUp();
     ReadPatch();
+}
+
+void Form1::installShippedKeyboardSettings()
+{
+    // A first start gets the keyboard settings its installation ships (base
+    // note 60, as the key captions read); a file the user has is never touched.
+    const std::string mine = services_.paths.keyboardSettingsFile();
+    if (services_.files.fileExists(mine))
+        return;
+    const std::string shipped = services_.paths.shippedKeyboardSettings(services_.files);
+    if (!services_.files.fileExists(shipped))
+        return;
+    if (const auto bytes = services_.files.read(shipped))
+        services_.files.writeAtomically(mine, *bytes);
+}
+
+void Form1::registerWithDesktop()
+{
+    if (registered_)
+        return;
+    registered_ = true;
+    shell_->setmimetype();
+}
+
+void Form1::openFromOutside(const std::string& file)
+{
+    // A later start of Velorin: the window comes forward and opens its file
+    // as a start with that file would.
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!file.empty())
+        sequences_->open(file);
+}
+
+void Form1::showDeviceFault(bool fault)
+{
+    if (fault) {
+        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
+        ui_.deviceFault->setText(QStringLiteral(
+            "No sound: the sound output could not be opened. Check that a sound server (PipeWire or "
+            "PulseAudio) runs and a General MIDI SoundFont is installed, or name a MIDI port in "
+            "~/.config/velorin/velorin.ini; then start Velorin again."));
+    }
+    ui_.deviceFault->setVisible(fault);
 }
 
 void Form1::restoreLastPatch()
@@ -166,8 +215,7 @@ void Form1::applyKeyboardSettings()
 bool Form1::OpenMidiDevice(std::int16_t n)
 {
     const bool ok = midi_.OpenMidiDevice(n);
-    if (!ok)
-        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
+    showDeviceFault(!ok);
     return ok;
 }
 
@@ -305,6 +353,10 @@ bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && !registered_ && watched == windowHandle()) {
+        // The desktop's records wait until the window is on the screen.
+        QTimer::singleShot(0, this, &Form1::registerWithDesktop);
+    }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::MouseButtonRelease && watched == ui_.Label2 &&

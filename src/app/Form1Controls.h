@@ -36,6 +36,7 @@ struct Form1Controls {
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Label5;
+    QLabel* deviceFault;  // shown while no sound device works
     std::array<QPlainTextEdit*, 6> loadnam{};
 
     QMenu* mnufile;
@@ -44,6 +45,7 @@ struct Form1Controls {
     QAction* mnufileConnect;
     QAction* mnuserv;
     QAction* mnufileclear;
+    QAction* mnuUndoClear;  // brings back the recording the last Clear removed
     QAction* midiconv;
     QAction* mnuFileexit;
     QMenu* mnuextr;

@@ -4,10 +4,12 @@
 #include "app/Files.h"
 #include "app/Form1Controls.h"
 #include "recorder/CommandLine.h"
+#include "recorder/EventLog.h"
 #include "recorder/RecorderControls.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 SequenceFiles::SequenceFiles(QWidget* window, const Form1Controls& ui, RecorderControls& recorder, Files& files,
@@ -87,11 +89,42 @@ void SequenceFiles::load()
 
 void SequenceFiles::chopen(const std::vector<std::string>& arguments)
 {
-    const auto path = CommandLine::sequenceFile(arguments);
-    if (!path || !files_.fileExists(*path))
+    if (arguments.empty())
         return;
-    if (copy(*path, paths_.eventLog())) {
-        recorder_.colourSoon();
-        recorder_.replaySoon();
+    std::string text;
+    for (const auto& a : arguments)
+        text += (text.empty() ? "" : " ") + a;
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    open(text);
+}
+
+bool SequenceFiles::open(const std::string& path)
+{
+    // Only a readable ".mus" file that holds a recording replaces the
+    // recording; anything else is named and changes nothing.
+    const auto refuse = [this, &path](const QString& why) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
+                        QStringLiteral("Cannot open ") + QString::fromStdString(path) + QStringLiteral(": ") + why,
+                        QMessageBox::Ok, window_);
+        box.exec();
+        return false;
+    };
+    if (!CommandLine::hasSequenceSuffix(path))
+        return refuse(QStringLiteral("not a sequence file (.mus)"));
+    if (!files_.fileExists(path))
+        return refuse(QFileInfo::exists(QString::fromStdString(path)) ? QStringLiteral("not a file")
+                                                                       : QStringLiteral("no such file"));
+    const auto bytes = files_.read(path);
+    if (!bytes)
+        return refuse(QString::fromStdString(files_.lastError()));
+    if (!EventLog::holdsLogLines(*bytes))
+        return refuse(QStringLiteral("it holds no recorded notes"));
+    if (!files_.writeAtomically(paths_.eventLog(), *bytes)) {
+        tell(QStringLiteral("Could not write the recording"), paths_.eventLog());
+        return false;
     }
+    recorder_.colourSoon();
+    recorder_.replaySoon();
+    return true;
 }

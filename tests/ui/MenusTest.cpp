@@ -28,11 +28,11 @@ TEST_F(Menus, ReadsTheWindowsMenusDepthFirst)
 {
     ASSERT_NE(form->menus(), nullptr);
     cMenus& m = menus();
-    ASSERT_EQ(m.ItemCount(), 17);
+    ASSERT_EQ(m.ItemCount(), 18);
     const char* names[] = {"mnufile", "mnuFileSav", "mnufileload", "mnufileConnect", "mnuserv", "mnufileclear",
-                           "midiconv", "mnuFileexit", "mnuextr", "mnuRecord", "mnuReplaymid", "mnuSet", "mnuinstrx",
+                           "mnuUndoClear", "midiconv", "mnuFileexit", "mnuextr", "mnuRecord", "mnuReplaymid", "mnuSet", "mnuinstrx",
                            "mnucolr", "mnuhlp", "mnurdme", "mnuAbout"};
-    for (int i = 0; i < 17; ++i)
+    for (int i = 0; i < 18; ++i)
         EXPECT_EQ(m.ItemKey(i + 1), names[i]) << i;
     EXPECT_EQ(m.ItemCaption("mnuFileSav"), "&Save");
     EXPECT_EQ(m.ItemKeyAccel("mnuFileSav"), "F1");
@@ -146,7 +146,7 @@ TEST_F(Menus, ShortcutFilesRoundTripAndRefuseStrangers)
     m.setItemKeyAccel("Alt+X", "mnucolr");
     ASSERT_TRUE(m.SaveShortcuts(shortcutsFile()));
     const QByteArray saved = TempEnvironment::read(shortcutsFile());
-    EXPECT_EQ(saved.count('\0'), 3 + 3 * 17);
+    EXPECT_EQ(saved.count('\0'), 3 + 3 * 18);
     EXPECT_TRUE(saved.startsWith(QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0K\0mnufile\0\0", 46)));
 
     m.setItemKeyAccel("", "mnuSet");
