@@ -179,8 +179,8 @@ void Form1::showDeviceFault(bool fault)
         setWindowTitle(QStringLiteral("Velorin - Device not ready"));
         ui_.deviceFault->setText(QStringLiteral(
             "No sound: the sound output could not be opened. Check that a sound server (PipeWire or "
-            "PulseAudio) runs and a General MIDI SoundFont is installed, or name a MIDI port in "
-            "~/.config/velorin/velorin.ini; then start Velorin again."));
+            "PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), or name a "
+            "MIDI port as midi/output in ~/.config/velorin/velorin.ini; then start Velorin again."));
     }
     ui_.deviceFault->setVisible(fault);
 }

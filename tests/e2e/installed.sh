@@ -56,7 +56,7 @@ MimeType=application/x-velorin-sequence;
 ENTRY
 run() {
   HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" \
-    XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=xcb "$velorin" "$@"
+    XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=xcb exec "$velorin" "$@"
 }
 run >"$home/log" 2>&1 &
 PID=$!
@@ -91,6 +91,6 @@ done
 # The desktop's own records stay; Velorin's old entry, hiding the installed one, went.
 [ ! -e "$home/data/applications/velorin.desktop" ] || fail "the old own menu entry is still there"
 cmp "$WORK/mimeapps.before" "$home/config/mimeapps.list" || fail "the user's default for .mus files changed"
-grep -qF "\"$prefix/lib/velorin/velorin\" \"%1\"" "$home/data/velorin/registry.hive" ||
+grep -qF "@=\"\\\"$prefix/lib/velorin/velorin\\\" \\\"%1\\\"\"" "$home/data/velorin/registry.hive" ||
   fail "the hive does not name the program that ran: $(cat "$home/data/velorin/registry.hive")"
 echo "1 passed, 0 failed"

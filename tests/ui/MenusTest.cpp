@@ -65,7 +65,7 @@ TEST_F(Menus, IndexLookUps)
     EXPECT_EQ(m.IndexForKey("99"), 0);
     EXPECT_EQ(m.IndexForKey("3"), 3);
     EXPECT_EQ(m.IndexForKey(0), 0);
-    EXPECT_EQ(m.IndexForKey(18), 0);
+    EXPECT_EQ(m.IndexForKey(19), 0);
     m.CurrentMenuIndex = 5;
     EXPECT_EQ(m.IndexForKey(), 5);
     EXPECT_EQ(m.ItemKey(), "mnuserv");
@@ -104,13 +104,13 @@ TEST_F(Menus, RegisteredShortcutsFireOnEveryKeyTheyName)
     QSignalSpy clicks(&m, &cMenus::Click);
     m.setItemKeyAccel("Ctrl+S|Ctrl+K", "mnuSet");
     EXPECT_EQ(m.acceleratorRegistry(), "|Ctrl+S|Ctrl+K|");
-    EXPECT_EQ(m.IndexForKeyAccel("Ctrl+K"), 12);
+    EXPECT_EQ(m.IndexForKeyAccel("Ctrl+K"), 13);
     EXPECT_EQ(m.IndexForKeyAccel("F9"), 0);  // shown by an item, but never registered
     EXPECT_EQ(form->controls().mnuSet->text(), "Settings\tCtrl+S");  // the first one is shown
     EXPECT_TRUE(m.KeyAccelPressed("Ctrl+S"));
     EXPECT_TRUE(m.KeyAccelPressed("Ctrl+K"));
     ASSERT_EQ(clicks.count(), 2);
-    EXPECT_EQ(clicks.at(0).at(0).toInt(), 12);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), 13);
 
     m.setItemKeyAccel("Ctrl+T", "mnuSet");
     EXPECT_FALSE(m.KeyAccelPressed("Ctrl+S"));
