@@ -2,6 +2,7 @@
 #include "app/DetectableAutoRepeat.h"
 #include "app/Form1.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/Logging.h"
 #include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
@@ -15,9 +16,13 @@
 #include "recorder/CommandLine.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QWindow>
 
 #include <cstdio>
+#include <unistd.h>
 #include <set>
 
 namespace {
@@ -58,6 +63,46 @@ std::vector<std::string> withoutQtOptions(int argc, char* argv[])
     return out;
 }
 
+// Milliseconds since the process started, to the kernel's 10 ms: the time
+// before main (loading the libraries) included.
+double sinceProcessStart(const QElapsedTimer& sinceMain, double mainAt)
+{
+    return mainAt + static_cast<double>(sinceMain.nsecsElapsed()) / 1e6;
+}
+
+double processAgeMs()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double startTicks = fields.size() > 19 ? fields[19].toDouble() : 0;  // field 22 of the whole line
+    const double up = uptime.readAll().split(' ').value(0).toDouble();
+    return (up - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000;
+}
+
+// Notes the window's first expose: the moment it is on the screen.
+class FirstExpose : public QObject {
+public:
+    FirstExpose(const QElapsedTimer& clock, double mainAt) : clock_(clock), mainAt_(mainAt) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose) {
+            qCDebug(lcStartup, "%.1f ms: first expose", sinceProcessStart(clock_, mainAt_));
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    const QElapsedTimer& clock_;
+    double mainAt_;
+};
+
 // Prints the help or the version text when the command line asks for one.
 bool answeredText(const CommandLine::Request& request)
 {
@@ -72,6 +117,13 @@ bool answeredText(const CommandLine::Request& request)
 
 int main(int argc, char* argv[])
 {
+    QElapsedTimer clock;
+    clock.start();
+    const double mainAt = processAgeMs();
+    const auto phase = [&](const char* what) {
+        qCDebug(lcStartup, "%.1f ms: %s", sinceProcessStart(clock, mainAt), what);
+    };
+    phase("main entered (libraries loaded)");
     // The command line is read before Qt looks for a display, which help,
     // version and a wrong option do not need.
     const auto given = CommandLine::parse(withoutQtOptions(argc, argv));
@@ -83,6 +135,7 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velorin"));
+    phase("application made (display open)");
     // Qt has taken its own options out by now.
     const auto request = CommandLine::parse(argumentsOf(QCoreApplication::arguments().mid(1)));
 
@@ -100,13 +153,15 @@ int main(int argc, char* argv[])
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
     SystemMidiOut midi(settings);
-    QtClock clock;
+    QtClock qtClock;
     TcpPlaySocket socket;
     // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
     RtMidiPortIn midiPort(MidiConfig::read(settings).input);
     QueuedMidiIn midiInput(midiPort);
 
-    Form1 window(Form1Services{midi, settings, files, clock, socket, Paths::fromEnvironment()});
+    phase("services made");
+    Form1 window(Form1Services{midi, settings, files, qtClock, socket, Paths::fromEnvironment()});
+    phase("window made");
     // Where X cannot mark repeats, a release and a press of one key with one
     // timestamp are taken as a repeat.
     window.repeats().setPairReleases(!enableDetectableAutoRepeat());
@@ -119,6 +174,10 @@ int main(int argc, char* argv[])
     // Before the output, so that in JACK the input client is the one named plainly "Velorin".
     midiPort.start();
     window.startUp(request.file ? std::vector<std::string>{*request.file} : std::vector<std::string>{});
+    phase("start-up run");
+    FirstExpose exposed(clock, mainAt);
     window.show();
+    window.windowHandle()->installEventFilter(&exposed);
+    phase("window shown");
     return app.exec();
 }
