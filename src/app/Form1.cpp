@@ -97,10 +97,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
             releaseHeldKeys();
     });
 
-    // Told on the thread that was opening the output: the window hears of it on its own.
-    services_.midi.setLateFailureHandler([this] {
-        QMetaObject::invokeMethod(this, [this] { showDeviceFault(true); }, Qt::QueuedConnection);
-    });
+    services_.midi.setLateFailureHandler([this] { showDeviceFault(true); });
 
     timer4_.start();
 }

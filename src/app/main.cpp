@@ -144,9 +144,10 @@ int main(int argc, char* argv[])
         // The running window opens the file, or only comes forward.
         const QString file = request.file ? QFileInfo(QString::fromStdString(*request.file)).absoluteFilePath()
                                           : QString();
-        if (!instance.handOver(file) && request.file)
-            std::fprintf(stderr, "velorin: the running Velorin did not take %s\n", request.file->c_str());
-        return 0;
+        if (instance.handOver(file) || !request.file)
+            return 0;
+        std::fprintf(stderr, "velorin: the running Velorin did not take %s\n", request.file->c_str());
+        return 1;
     }
 
     installDesignFontSubstitutes();

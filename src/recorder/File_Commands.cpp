@@ -107,6 +107,15 @@ bool File_Commands::put(const std::string& path, const std::string& content, boo
     return files_.writeAtomically(path, content);
 }
 
+bool File_Commands::putOwnEntry(const std::string& content, bool& changed)
+{
+    // A menu entry the user edited is theirs: it is kept as it is.
+    const auto now = files_.read(paths_.desktopEntryFile());
+    if (now && !DesktopFiles::isOwnDesktopEntry(*now))
+        return true;
+    return put(paths_.desktopEntryFile(), content, changed);
+}
+
 bool File_Commands::drop(const std::string& path, bool (*isOwn)(std::string_view), bool& changed)
 {
     // Only a record an earlier start wrote goes; one the user edited stays.
@@ -147,8 +156,7 @@ void File_Commands::registerWithDesktop(const std::string& extension, const std:
         (packagedType ? drop(paths_.mimePackageFile(), &DesktopFiles::isOwnMimePackage, typeChanged)
                       : put(paths_.mimePackageFile(), DesktopFiles::mimePackage(extension, description), typeChanged)) &
         (packagedEntry ? drop(paths_.desktopEntryFile(), &DesktopFiles::isOwnDesktopEntry, entryChanged)
-                       : put(paths_.desktopEntryFile(), DesktopFiles::desktopEntry(openingProgram(), icon),
-                             entryChanged)) &
+                       : putOwnEntry(DesktopFiles::desktopEntry(openingProgram(), icon), entryChanged)) &
         (mimeapps && put(paths_.mimeAppsList(), DesktopFiles::withDefaultApplication(*mimeapps), listChanged));
     if (!written)
         showOnce(settingValue);

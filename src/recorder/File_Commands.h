@@ -36,6 +36,8 @@ private:
                              const std::string& iconPath);
     // Writes only when the content differs; false when it could not be written.
     bool put(const std::string& path, const std::string& content, bool& changed);
+    // Writes Velorin's own menu entry, unless the user edited the one there.
+    bool putOwnEntry(const std::string& content, bool& changed);
     // Removes the file when isOwn recognises its text; false when it stayed.
     bool drop(const std::string& path, bool (*isOwn)(std::string_view), bool& changed);
     void refreshDatabases(bool typeChanged, bool entryChanged, bool packagedType, bool packagedEntry);

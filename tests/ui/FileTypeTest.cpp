@@ -161,4 +161,13 @@ TEST_F(FileType, TheDesktopOpensSequenceFilesWithVelorin)
     EXPECT_TRUE(TempEnvironment::read(data() + "/applications/velorin.desktop")
                     .contains("\nExec=" + QByteArray::fromStdString(midiFolder()) + "/velorin %f\n"));
     EXPECT_EQ(hive().defaultValue("mus_file\\shell\\open\\command"), "\"" + midiFolder() + "/velorin\" \"%1\"");
+    stop();
+
+    // An entry the user edited stays as they left it.
+    QByteArray edited = TempEnvironment::read(data() + "/applications/velorin.desktop");
+    edited.replace("Name=Velorin", "Name=My Piano");
+    TempEnvironment::write(data() + "/applications/velorin.desktop", edited);
+    QFile::remove(env.midiFolder() + "/velorin");
+    startAndAnswer();
+    EXPECT_EQ(TempEnvironment::read(data() + "/applications/velorin.desktop"), edited);
 }
