@@ -14,15 +14,14 @@ printf '[synth]\naudio-driver=file\naudio-file=%s/out.wav\n' "$work" > "$work/co
 XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" HOME="$work" \
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     . scripts/children.sh
+    . scripts/xwait.sh
+    map_watch "$3"
     "$1" >/dev/null 2>&1 & pid=$!
-    for _ in $(seq 100); do
-      id=$(xdotool search --onlyvisible --name "Velorin Piano" 2>/dev/null | head -1 || true)
-      [ -n "$id" ] && break
-      sleep 0.1
-    done
+    window_named "Velorin Piano" 1 30 || { echo "no window" >&2; exit 1; }
+    id=$(printf "%s\n" "$WINDOWS" | head -1)
     sleep 2  # the SoundFont loaded, the clock drawn
     import -window "$id" "$2"
-    stop_child "$pid"' _ "$build/velorin" "$work/shot.png"
+    stop_child "$pid"' _ "$build/velorin" "$work/shot.png" "$work/maps"
 # Metadata out, so the file changes only when the picture does.
 convert "$work/shot.png" -strip data/screenshot.png
 identify data/screenshot.png

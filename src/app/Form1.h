@@ -5,6 +5,7 @@
 #include "midi/MidiSender.h"
 #include "menus/ImageList.h"
 #include "menus/modSubClass.h"
+#include "midi/KeyHolds.h"
 #include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
@@ -67,6 +68,9 @@ public:
     // Sound or release on-screen key i (-1: no key).
     void NoteOn(int i) override;
     void NoteOff(int i) override;
+    // The on-screen keys that sound, for which sources, and what their
+    // presses started.
+    const KeyHolds& holds() const { return holds_; }
     // Names the current patch in instru and sends its program change.
     void ReadPatch();
     bool OpenMidiDevice(std::int16_t n);
@@ -139,6 +143,8 @@ private:
     void pressHook(int index) override;
     void releaseHook(int index) override;
 
+    void strayNoteOff(int i) override;
+    void showReleased(int i);
     bool previewKey(QWidget* receiver, QKeyEvent* event);
     void xpmenusA();
     void releaseHeldKeys();
@@ -157,6 +163,7 @@ private:
     Form1Services services_;
     Form1Controls ui_;
     MidiSender midi_;
+    KeyHolds holds_;
     NoteInput input_;
     KeyRepeatFilter repeats_;
     QTimer repeatFlush_;
@@ -165,6 +172,8 @@ private:
     QPointer<frmcolor> frmcolor_;
     QPointer<frmAbout> about_;
     bool redelivering_ = false;
+    // The key whose press is being handled, while it is.
+    std::uint32_t handlingKey_ = 0;
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
