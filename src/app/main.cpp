@@ -1,8 +1,8 @@
 #include "app/DesignFonts.h"
 #include "app/DetectableAutoRepeat.h"
 #include "app/Form1.h"
+#include "app/StartupClock.h"
 #include "platform/IniSettingsStore.h"
-#include "platform/Logging.h"
 #include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
@@ -16,13 +16,9 @@
 #include "recorder/CommandLine.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QWindow>
 
 #include <cstdio>
-#include <unistd.h>
 #include <set>
 
 namespace {
@@ -63,46 +59,6 @@ std::vector<std::string> withoutQtOptions(int argc, char* argv[])
     return out;
 }
 
-// Milliseconds since the process started, to the kernel's 10 ms: the time
-// before main (loading the libraries) included.
-double sinceProcessStart(const QElapsedTimer& sinceMain, double mainAt)
-{
-    return mainAt + static_cast<double>(sinceMain.nsecsElapsed()) / 1e6;
-}
-
-double processAgeMs()
-{
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    QFile uptime(QStringLiteral("/proc/uptime"));
-    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    const double startTicks = fields.size() > 19 ? fields[19].toDouble() : 0;  // field 22 of the whole line
-    const double up = uptime.readAll().split(' ').value(0).toDouble();
-    return (up - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000;
-}
-
-// Notes the window's first expose: the moment it is on the screen.
-class FirstExpose : public QObject {
-public:
-    FirstExpose(const QElapsedTimer& clock, double mainAt) : clock_(clock), mainAt_(mainAt) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Expose) {
-            qCDebug(lcStartup, "%.1f ms: first expose", sinceProcessStart(clock_, mainAt_));
-            watched->removeEventFilter(this);
-        }
-        return false;
-    }
-
-private:
-    const QElapsedTimer& clock_;
-    double mainAt_;
-};
-
 // Prints the help or the version text when the command line asks for one.
 bool answeredText(const CommandLine::Request& request)
 {
@@ -117,13 +73,8 @@ bool answeredText(const CommandLine::Request& request)
 
 int main(int argc, char* argv[])
 {
-    QElapsedTimer clock;
-    clock.start();
-    const double mainAt = processAgeMs();
-    const auto phase = [&](const char* what) {
-        qCDebug(lcStartup, "%.1f ms: %s", sinceProcessStart(clock, mainAt), what);
-    };
-    phase("main entered (libraries loaded)");
+    StartupClock startup;
+    startup.phase("main entered (libraries loaded)");
     // The command line is read before Qt looks for a display, which help,
     // version and a wrong option do not need.
     const auto given = CommandLine::parse(withoutQtOptions(argc, argv));
@@ -135,7 +86,7 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velorin"));
-    phase("application made (display open)");
+    startup.phase("application made (display open)");
     // Qt has taken its own options out by now.
     const auto request = CommandLine::parse(argumentsOf(QCoreApplication::arguments().mid(1)));
 
@@ -160,9 +111,9 @@ int main(int argc, char* argv[])
     RtMidiPortIn midiPort(MidiConfig::read(settings).input);
     QueuedMidiIn midiInput(midiPort);
 
-    phase("services made");
+    startup.phase("services made");
     Form1 window(Form1Services{midi, settings, files, qtClock, socket, Paths::fromEnvironment()});
-    phase("window made");
+    startup.phase("window made");
     // Where X cannot mark repeats, a release and a press of one key with one
     // timestamp are taken as a repeat.
     window.repeats().setPairReleases(!enableDetectableAutoRepeat());
@@ -175,10 +126,9 @@ int main(int argc, char* argv[])
     // Before the output, so that in JACK the input client is the one named plainly "Velorin".
     midiPort.start();
     window.startUp(request.file ? std::vector<std::string>{*request.file} : std::vector<std::string>{});
-    phase("start-up run");
-    FirstExpose exposed(clock, mainAt);
+    startup.phase("start-up run");
     window.show();
-    window.windowHandle()->installEventFilter(&exposed);
-    phase("window shown");
+    startup.watchFirstExpose(window.windowHandle());
+    startup.phase("window shown");
     return app.exec();
 }
