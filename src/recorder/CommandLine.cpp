@@ -4,7 +4,6 @@
 
 namespace CommandLine {
 
-namespace {
 std::string joined(const std::vector<std::string>& arguments)
 {
     std::string text;
@@ -15,6 +14,7 @@ std::string joined(const std::vector<std::string>& arguments)
     return text;
 }
 
+namespace {
 bool isOption(const std::string& a) { return a.size() > 1 && a.front() == '-'; }
 }  // namespace
 

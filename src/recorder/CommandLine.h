@@ -6,6 +6,10 @@
 
 namespace CommandLine {
 
+// The arguments joined as one text, without the double quotes around it
+// when it has them: a path with blanks that a shell split, or quoted.
+std::string joined(const std::vector<std::string>& arguments);
+
 // The sequence file named on the command line: the arguments joined as one
 // text, without the double quotes around it when it has them. Only a name
 // ending in ".mus" (in that case) is a sequence file.

@@ -34,12 +34,6 @@ QString SequenceFiles::choose(Mode mode)
     return dialog.selectedFiles().constFirst();
 }
 
-bool SequenceFiles::copy(const std::string& from, const std::string& to)
-{
-    const auto bytes = files_.read(from);
-    return bytes && files_.writeAtomically(to, *bytes);
-}
-
 void SequenceFiles::tell(const QString& what, const std::string& path)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
@@ -89,14 +83,8 @@ void SequenceFiles::load()
 
 void SequenceFiles::chopen(const std::vector<std::string>& arguments)
 {
-    if (arguments.empty())
-        return;
-    std::string text;
-    for (const auto& a : arguments)
-        text += (text.empty() ? "" : " ") + a;
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        text = text.substr(1, text.size() - 2);
-    open(text);
+    if (!arguments.empty())
+        open(CommandLine::joined(arguments));
 }
 
 bool SequenceFiles::open(const std::string& path)

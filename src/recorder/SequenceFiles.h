@@ -39,7 +39,6 @@ public:
 
 private:
     QString choose(Mode mode);
-    bool copy(const std::string& from, const std::string& to);
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
 
