@@ -5,9 +5,16 @@
 # note 60), a file handed to the running window by a second start, and the
 # desktop's own settings left as they were.
 . "$(dirname "$0")/lib.sh"
+# With VELORIN_DEB naming a package (cpack -G DEB), its contents unpacked
+# into a temporary root are checked instead.
 build="$(dirname "$VELORIN")"
-prefix="$WORK/prefix"
-cmake --install "$build" --prefix "$prefix" --strip >/dev/null || fail "cmake --install failed"
+if [ -n "${VELORIN_DEB:-}" ]; then
+  dpkg-deb -x "$VELORIN_DEB" "$WORK/root" || fail "cannot unpack $VELORIN_DEB"
+  prefix="$WORK/root/usr"
+else
+  prefix="$WORK/prefix"
+  cmake --install "$build" --prefix "$prefix" --strip >/dev/null || fail "cmake --install failed"
+fi
 size=$(du -sk "$prefix" | cut -f1)
 [ "$size" -lt 5120 ] || fail "the installation takes $size kB, more than 5 MB"
 velorin="$prefix/bin/velorin"
