@@ -8,6 +8,16 @@ install(FILES data/velorin.xml DESTINATION share/mime/packages)
 install(FILES data/velorin.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES data/velorin.svg DESTINATION share/icons/hicolor/scalable/mimetypes
         RENAME application-x-velorin-sequence.svg)
+# The keyboard settings a first start copies into the midi folder: the
+# defaults the updater and ./run.sh write (base note 60, as the keys read).
+file(WRITE ${CMAKE_BINARY_DIR}/shipped/instruments.ini "0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n")
+install(FILES ${CMAKE_BINARY_DIR}/shipped/instruments.ini DESTINATION ${VELORIN_DATA_DIR})
+# What software centres show: the AppStream record, and the screenshot it
+# names (taken under Xvfb by scripts/screenshot.sh), shipped beside the data.
+set(VELORIN_APPSTREAM_ID example.velorin.Velorin)
+configure_file(data/velorin.metainfo.xml.in ${CMAKE_BINARY_DIR}/shipped/${VELORIN_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/shipped/${VELORIN_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo)
+install(FILES data/screenshot.png DESTINATION ${VELORIN_DATA_DIR})
 # The documents a Debian system expects of every package: the copyright, the
 # changelog and the manual page, compressed the way Debian keeps them.
 set(doc ${CMAKE_BINARY_DIR}/doc)
@@ -48,5 +58,6 @@ set(CPACK_STRIP_FILES ON)
 # General MIDI SoundFont the synthesizer loads is not linked, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | timgm6mb-soundfont")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, xdg-utils")
+# qt6-wayland: without it a Wayland-only session has no platform plugin for the window.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, shared-mime-info, desktop-file-utils, xdg-utils")
 include(CPack)

@@ -17,6 +17,9 @@ struct AppPaths {
     std::vector<std::string> moreShippedFolders;
     std::string userDataFolder;    // $XDG_DATA_HOME: the desktop's file types and entries
     std::string userConfigFolder;  // $XDG_CONFIG_HOME: the desktop's default applications
+    // The share folder of the installation the program runs from, when the
+    // desktop reads it ($XDG_DATA_DIRS); empty otherwise.
+    std::string desktopShareFolder;
 
     static std::string join(std::string_view folder, std::string_view name);
 
@@ -29,6 +32,10 @@ struct AppPaths {
 
     std::string keyboardSettingsFile() const { return inMidiFolder("instruments.ini"); }
     std::string eventLog() const { return inMidiFolder("piano.ini"); }
+    // The recording as it was before the last Clear, until the next recording starts.
+    std::string clearedEventLog() const { return inMidiFolder("piano-cleared.ini"); }
+    // The keyboard settings an installation ships, copied to a first start.
+    std::string shippedKeyboardSettings(const Files& files) const { return shippedFile(files, "instruments.ini"); }
     std::string oldEventLog() const { return inMidiFolder("pianon.ini"); }
     std::string instrumentNamesFile(const Files& files) const { return shippedFile(files, "darvel.dll"); }
     std::string skinFile() const { return inMidiFolder("skincolor.ini"); }
@@ -50,4 +57,13 @@ struct AppPaths {
     std::string desktopEntryFile() const { return join(userDataFolder, "applications/velorin.desktop"); }
     std::string desktopEntryFolder() const { return join(userDataFolder, "applications"); }
     std::string mimeAppsList() const { return join(userConfigFolder, "mimeapps.list"); }
+    // The menu entry and file type the installation brought; empty when the desktop does not read it.
+    std::string packagedDesktopEntry() const
+    {
+        return desktopShareFolder.empty() ? std::string() : join(desktopShareFolder, "applications/velorin.desktop");
+    }
+    std::string packagedMimePackage() const
+    {
+        return desktopShareFolder.empty() ? std::string() : join(desktopShareFolder, "mime/packages/velorin.xml");
+    }
 };

@@ -25,6 +25,10 @@ public:
     // Removes an ordinary file; false when there was none or it stayed.
     virtual bool remove(const std::string& path) = 0;
 
+    // True when writeAtomically could replace (or create) the file: it is
+    // an ordinary file or missing, and its folder takes new files.
+    virtual bool canWrite(const std::string& path) const { return !path.empty(); }
+
     // Creates the folder and its parents when missing.
     virtual bool makeFolder(const std::string& path) = 0;
 

@@ -99,7 +99,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
             releaseHeldKeys();
     });
 
-    services_.midi.setLateFailureHandler([this] { setWindowTitle(QStringLiteral("Velorin - Device not ready")); });
+    services_.midi.setLateFailureHandler([this] { showDeviceFault(true); });
     services_.midi.setNoticeHandler([this](const PortNotice& notice) { showMidiPortNotice(notice); });
 
     timer4_.start();
@@ -130,7 +130,7 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     // Velorin's own folder in the user's data: made on first use, so that
     // settings and recordings have a place to go.
     services_.files.makeFolder(services_.paths.midiFolder);
-    shell_->setmimetype();
+    installShippedKeyboardSettings();
     sequences_->chopen(arguments);
     ui_.Frame1->setPalette(ui_.client->palette());
     shell_->findConverter();
@@ -138,6 +138,52 @@ void Form1::startUp(const std::vector<std::string>& arguments)
     applyKeyboardSettings();
     skin_->applyStartUp();
     ReadPatch();
+}
+
+void Form1::installShippedKeyboardSettings()
+{
+    // A first start gets the keyboard settings its installation ships (base
+    // note 60, as the key captions read); a file the user has is never touched.
+    const std::string mine = services_.paths.keyboardSettingsFile();
+    if (services_.files.fileExists(mine))
+        return;
+    const std::string shipped = services_.paths.shippedKeyboardSettings(services_.files);
+    if (!services_.files.fileExists(shipped))
+        return;
+    if (const auto bytes = services_.files.read(shipped))
+        services_.files.writeAtomically(mine, *bytes);
+}
+
+void Form1::registerWithDesktop()
+{
+    if (registered_)
+        return;
+    registered_ = true;
+    shell_->setmimetype();
+}
+
+void Form1::openFromOutside(const std::string& file)
+{
+    // A later start of Velorin: the window comes forward and opens its file
+    // as a start with that file would.
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!file.empty())
+        sequences_->open(file);
+}
+
+void Form1::showDeviceFault(bool fault)
+{
+    if (fault) {
+        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
+        ui_.deviceFault->setText(QStringLiteral(
+            "No sound: the sound output could not be opened. Check that a sound server (PipeWire or "
+            "PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), or name a "
+            "MIDI port as midi/output in ~/.config/velorin/velorin.ini; then start Velorin again."));
+    }
+    ui_.deviceFault->setVisible(fault);
 }
 
 void Form1::restoreLastPatch()
@@ -170,8 +216,7 @@ void Form1::applyKeyboardSettings()
 bool Form1::OpenMidiDevice(std::int16_t n)
 {
     const bool ok = midi_.OpenMidiDevice(n);
-    if (!ok)
-        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
+    showDeviceFault(!ok);
     return ok;
 }
 
@@ -347,6 +392,10 @@ bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && !registered_ && watched == windowHandle()) {
+        // The desktop's records wait until the window is on the screen.
+        QTimer::singleShot(0, this, &Form1::registerWithDesktop);
+    }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::MouseButtonRelease && watched == ui_.Label2 &&

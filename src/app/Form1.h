@@ -59,6 +59,12 @@ public:
     // The start-up sequence; runs before the window is first shown. The
     // arguments are those of the command line, without the program's name.
     void startUp(const std::vector<std::string>& arguments = {});
+    // Registers the ".mus" file type with the desktop, once. The window does
+    // it by itself when it is first on the screen.
+    void registerWithDesktop();
+    // A later start of the program asked for the window, with a file to open
+    // or none (empty).
+    void openFromOutside(const std::string& file);
 
     // Sound or release on-screen key i (-1: no key).
     void NoteOn(int i) override;
@@ -149,6 +155,9 @@ private:
     void releaseHeldKeys();
     void restoreLastPatch();
     void applyKeyboardSettings();
+    void installShippedKeyboardSettings();
+    // The caption and the line in the window that say no sound device works.
+    void showDeviceFault(bool fault);
     void fillInstrumentLists();
     void patchChanged();
     void highlightInstrument();
@@ -183,6 +192,7 @@ private:
     std::unique_ptr<cMenus> menus_;
     ShellCommands* shell_;
     bool unloaded_ = false;
+    bool registered_ = false;
     // Last, so that the input stops before anything it plays on goes.
     std::unique_ptr<Form1MidiInput> midiInput_;
 };

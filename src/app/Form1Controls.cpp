@@ -128,6 +128,13 @@ Form1Controls::Form1Controls(QMainWindow* window)
     setTextColour(Label2, rgb(64, 0, 64));
     Label2->setMouseTracking(true);
 
+    // Says in the window, where the chat lines would be, that nothing sounds and what to try.
+    deviceFault = label(client, "deviceFault", "", 2160, 1575, 7200, 780, arial);
+    deviceFault->setWordWrap(true);
+    deviceFault->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColour(deviceFault, rgb(192, 0, 0));
+    deviceFault->hide();
+
     Label3 = label(client, "Label3", "Velorin    ", 0, 2588, 11775, 420, arial);
     Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
@@ -156,6 +163,7 @@ Form1Controls::Form1Controls(QMainWindow* window)
     mnufileConnect = item(mnufile, "mnufileConnect", "&Connect", Qt::Key_F3);
     mnuserv = item(mnufile, "mnuserv", "&Start server", Qt::Key_F4);
     mnufileclear = item(mnufile, "mnufileclear", "Clear playlist", Qt::Key_F5);
+    mnuUndoClear = item(mnufile, "mnuUndoClear", "&Undo Clear", {}, false);
     midiconv = item(mnufile, "midiconv", "&Create MIDI", Qt::Key_F6, false);
     mnuFileexit = item(mnufile, "mnuFileexit", "&Exit", Qt::Key_F7);
 

@@ -38,6 +38,7 @@ struct Form1Controls {
     QLabel* Label5;
     // What the MIDI ports named in the settings are doing; hidden while all is well.
     QLabel* midiNotice;
+    QLabel* deviceFault;  // shown while no sound device works
     std::array<QPlainTextEdit*, 6> loadnam{};
 
     QMenu* mnufile;
@@ -46,6 +47,7 @@ struct Form1Controls {
     QAction* mnufileConnect;
     QAction* mnuserv;
     QAction* mnufileclear;
+    QAction* mnuUndoClear;  // brings back the recording the last Clear removed
     QAction* midiconv;
     QAction* mnuFileexit;
     QMenu* mnuextr;

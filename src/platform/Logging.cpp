@@ -2,3 +2,4 @@
 
 Q_LOGGING_CATEGORY(lcMidi, "velorin.midi", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcFiles, "velorin.files", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStartup, "velorin.startup", QtInfoMsg)

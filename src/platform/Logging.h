@@ -4,3 +4,5 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcMidi)
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)
+// Where start-up spends its time: QT_LOGGING_RULES="velorin.startup.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)

@@ -20,18 +20,25 @@ QString xdgFolder(const char* variable, const char* fallbackBelowHome)
 
 std::string local(const QString& path) { return path.toStdString(); }
 
-// Installations the desktop knows of: each prefix whose share folder is in
-// $XDG_DATA_DIRS, with its data in share/velorin and its programs in lib/velorin.
-std::vector<std::string> listedInstallations()
+// The share folders the desktop reads, from $XDG_DATA_DIRS.
+QStringList desktopShareFolders()
 {
     QString list = qEnvironmentVariable("XDG_DATA_DIRS");
     if (list.isEmpty())
         list = QStringLiteral("/usr/local/share:/usr/share");
+    QStringList folders;
+    for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(entry))
+            folders << QDir::cleanPath(entry);
+    return folders;
+}
+
+// Installations the desktop knows of: each prefix whose share folder is in
+// $XDG_DATA_DIRS, with its data in share/velorin and its programs in lib/velorin.
+std::vector<std::string> listedInstallations()
+{
     std::vector<std::string> folders;
-    for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        if (!QDir::isAbsolutePath(entry))
-            continue;
-        const QString share = QDir::cleanPath(entry);
+    for (const QString& share : desktopShareFolders()) {
         folders.push_back(local(share + QStringLiteral("/velorin")));
         if (share.endsWith(QStringLiteral("/share")))
             folders.push_back(local(share.chopped(6) + QStringLiteral("/lib/velorin")));
@@ -52,6 +59,10 @@ AppPaths fromEnvironment()
     paths.moreShippedFolders.push_back(VELORIN_BUILD_FOLDER);
     paths.userDataFolder = local(xdgFolder("XDG_DATA_HOME", ".local/share"));
     paths.userConfigFolder = local(xdgFolder("XDG_CONFIG_HOME", ".config"));
+    // An installation's share folder is the parent of its data folder.
+    const QString share = QDir::cleanPath(QString::fromStdString(paths.dataFolder) + QStringLiteral("/.."));
+    if (desktopShareFolders().contains(share))
+        paths.desktopShareFolder = local(share);
     return paths;
 }
 

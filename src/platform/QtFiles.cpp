@@ -84,3 +84,13 @@ bool QtFiles::makeFolder(const std::string& path)
 {
     return QDir().mkpath(qPath(path));
 }
+
+bool QtFiles::canWrite(const std::string& path) const
+{
+    const QFileInfo file(qPath(path));
+    if (file.exists() && !file.isFile())
+        return false;
+    // The new content is written beside the file and renamed over it.
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable();
+}

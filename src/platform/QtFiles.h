@@ -13,6 +13,7 @@ public:
     bool append(const std::string& path, std::string_view bytes) override;
     bool remove(const std::string& path) override;
     bool makeFolder(const std::string& path) override;
+    bool canWrite(const std::string& path) const override;
     std::string lastError() const override { return lastError_; }
 
 private:

@@ -1,15 +1,35 @@
 #pragma once
 
+#include <QLocalServer>
 #include <QLockFile>
+#include <QObject>
+#include <QString>
 
-// Holds the lock that lets one Velorin run at a time.
-class SingleInstance {
+// Lets one Velorin run at a time. The running one holds a lock and listens
+// on a local socket beside it; a second start hands its file (or nothing,
+// to bring the window forward) over that socket and ends.
+class SingleInstance : public QObject {
+    Q_OBJECT
 public:
-    explicit SingleInstance(const QString& lockFile);
+    // The lock file, and the socket beside it (the same name ending in ".socket").
+    explicit SingleInstance(const QString& lockFile, QObject* parent = nullptr);
 
-    // False when another instance holds the lock.
+    // False when another instance holds the lock. The first to acquire it
+    // also starts listening for later starts.
     bool acquire();
 
+    // Gives the running instance a file to open (empty: only come forward).
+    // False when no running instance took it within a few seconds.
+    bool handOver(const QString& file);
+
+signals:
+    // A later start asked for this; file is empty when it named none.
+    void openRequested(const QString& file);
+
 private:
+    void takeConnection();
+
     QLockFile lock_;
+    QString socketName_;
+    QLocalServer server_;
 };

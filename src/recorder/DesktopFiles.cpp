@@ -112,6 +112,40 @@ std::string desktopEntry(std::string_view program, std::string_view icon)
            std::string(mimeType) + ";\n";
 }
 
+namespace {
+// The text with the values of the Exec and Icon lines left out.
+std::string withoutProgramAndIcon(std::string_view text)
+{
+    std::string out;
+    for (const std::string& line : lines(text)) {
+        if (line.rfind("Exec=", 0) == 0)
+            out += "Exec=\n";
+        else if (line.rfind("Icon=", 0) == 0)
+            out += "Icon=\n";
+        else
+            out += line + "\n";
+    }
+    return out;
+}
+}  // namespace
+
+bool isOwnDesktopEntry(std::string_view text)
+{
+    // Velorin's own entries name the program by its full path and take one file.
+    std::string exec;
+    for (const std::string& line : lines(text))
+        if (line.rfind("Exec=", 0) == 0)
+            exec = line.substr(5);
+    const bool fullPath = exec.rfind("/", 0) == 0 || exec.rfind("\"/", 0) == 0;
+    const bool oneFile = exec.size() > 3 && exec.compare(exec.size() - 3, 3, " %f") == 0;
+    return fullPath && oneFile && withoutProgramAndIcon(text) == withoutProgramAndIcon(desktopEntry("/p", "i"));
+}
+
+bool isOwnMimePackage(std::string_view text)
+{
+    return text == mimePackage(extension, description);
+}
+
 std::string withDefaultApplication(std::string_view mimeappsList)
 {
     const std::string section = "[Default Applications]";
@@ -138,6 +172,9 @@ std::string withDefaultApplication(std::string_view mimeappsList)
                 break;
             const auto eq = line.find('=');
             if (eq != std::string::npos && trimmed(std::string_view(line).substr(0, eq)) == mimeType) {
+                // A default already set, Velorin or another program, is the user's choice.
+                if (!trimmed(std::string_view(line).substr(eq + 1)).empty())
+                    return std::string(mimeappsList);
                 all[i] = entry;
                 replaced = true;
                 break;

@@ -51,4 +51,22 @@ std::optional<std::int64_t> waitMs(const std::optional<std::string>& count, std:
     return *w < 0 ? 0 : *w;
 }
 
+bool holdsLogLines(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const Line parsed = parse(line);
+        if ((parsed.rest || parsed.index) && parsed.count && NumberText::strictNumber(*parsed.count))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 }  // namespace EventLog

@@ -28,4 +28,8 @@ Line parse(std::string_view line);
 // does not fit 32 bits; a negative result is no wait.
 std::optional<std::int64_t> waitMs(const std::optional<std::string>& count, std::string_view times, int tempo);
 
+// True when at least one line of text is a note or a rest line with a number
+// of counts: what a recording, or a sequence file saved from one, holds.
+bool holdsLogLines(std::string_view text);
+
 }  // namespace EventLog

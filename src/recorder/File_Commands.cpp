@@ -32,9 +32,17 @@ File_Commands::File_Commands(QWidget* owner, Files& files, const AppPaths& paths
 {
 }
 
+std::string File_Commands::openingProgram() const
+{
+    // The installed copy opens the files once the updater has put it in
+    // place; until then the program that runs now does.
+    return files_.fileExists(paths_.installedProgram()) ? paths_.installedProgram() : paths_.runningProgram();
+}
+
 void File_Commands::setmimetype()
 {
-    RegisterFileType(".mus", paths_.installedProgram(), "mus_file", "Velorin Sequence", paths_.iconFile(files_));
+    RegisterFileType(DesktopFiles::extension, openingProgram(), "mus_file", DesktopFiles::description,
+                     paths_.iconFile(files_));
 }
 
 void File_Commands::show(Message message)
@@ -86,6 +94,8 @@ void File_Commands::RegisterFileType(const std::string& extension, const std::st
             show(settingValue);
         registry_.closeKey(command);
     }
+    if (!registry_.commit())
+        show(settingValue);
     registerWithDesktop(extension, description, iconPath);
 }
 
@@ -97,42 +107,71 @@ bool File_Commands::put(const std::string& path, const std::string& content, boo
     return files_.writeAtomically(path, content);
 }
 
+bool File_Commands::putOwnEntry(const std::string& content, bool& changed)
+{
+    // A menu entry the user edited is theirs: it is kept as it is.
+    const auto now = files_.read(paths_.desktopEntryFile());
+    if (now && !DesktopFiles::isOwnDesktopEntry(*now))
+        return true;
+    return put(paths_.desktopEntryFile(), content, changed);
+}
+
+bool File_Commands::drop(const std::string& path, bool (*isOwn)(std::string_view), bool& changed)
+{
+    // Only a record an earlier start wrote goes; one the user edited stays.
+    const auto text = files_.read(path);
+    if (!text || !isOwn(*text))
+        return true;
+    changed = true;
+    return files_.remove(path);
+}
+
 void File_Commands::registerWithDesktop(const std::string& extension, const std::string& description,
                                         const std::string& iconPath)
 {
+    // An installation the desktop reads brings its own menu entry and file
+    // type; records of Velorin's own would hide them, and outlive them.
+    const bool packagedEntry =
+        !paths_.packagedDesktopEntry().empty() && files_.fileExists(paths_.packagedDesktopEntry());
+    const bool packagedType =
+        !paths_.packagedMimePackage().empty() && files_.fileExists(paths_.packagedMimePackage());
     const std::string packages = paths_.mimeDatabaseFolder() + "/packages";
-    if (!files_.makeFolder(packages) || !files_.makeFolder(paths_.desktopEntryFolder()) ||
+    if ((!packagedType && !files_.makeFolder(packages)) ||
+        (!packagedEntry && !files_.makeFolder(paths_.desktopEntryFolder())) ||
         !files_.makeFolder(paths_.userConfigFolder)) {
         showOnce(creatingKey);
         return;
     }
-    // The installed copy opens the files once the updater has put it in
-    // place; until then the program that runs now does.
-    const std::string program =
-        files_.fileExists(paths_.installedProgram()) ? paths_.installedProgram() : paths_.runningProgram();
     const std::string icon = files_.fileExists(iconPath) ? iconPath : std::string("velorin");
     // The user's list of default applications is kept whole: one that
-    // exists but cannot be read is left alone.
+    // exists but cannot be read is left alone, and a default the user chose
+    // for sequence files stays.
     const auto mimeapps = files_.fileExists(paths_.mimeAppsList()) ? files_.read(paths_.mimeAppsList())
                                                                     : std::optional<std::string>(std::string());
 
-    bool changed = false;
-    const bool written = put(paths_.mimePackageFile(), DesktopFiles::mimePackage(extension, description), changed) &
-                         put(paths_.desktopEntryFile(), DesktopFiles::desktopEntry(program, icon), changed) &
-                         (mimeapps && put(paths_.mimeAppsList(), DesktopFiles::withDefaultApplication(*mimeapps),
-                                          changed));
+    bool typeChanged = false;
+    bool entryChanged = false;
+    bool listChanged = false;
+    const bool written =
+        (packagedType ? drop(paths_.mimePackageFile(), &DesktopFiles::isOwnMimePackage, typeChanged)
+                      : put(paths_.mimePackageFile(), DesktopFiles::mimePackage(extension, description), typeChanged)) &
+        (packagedEntry ? drop(paths_.desktopEntryFile(), &DesktopFiles::isOwnDesktopEntry, entryChanged)
+                       : putOwnEntry(DesktopFiles::desktopEntry(openingProgram(), icon), entryChanged)) &
+        (mimeapps && put(paths_.mimeAppsList(), DesktopFiles::withDefaultApplication(*mimeapps), listChanged));
     if (!written)
         showOnce(settingValue);
-    refreshDatabases(changed);
+    refreshDatabases(typeChanged, entryChanged, packagedType, packagedEntry);
 }
 
-void File_Commands::refreshDatabases(bool changed)
+void File_Commands::refreshDatabases(bool typeChanged, bool entryChanged, bool packagedType, bool packagedEntry)
 {
-    // The desktop reads the caches the tools build, not the files themselves.
+    // The desktop reads the caches the tools build, not the files themselves:
+    // they are rebuilt when Velorin's own records changed, or are there but
+    // not yet in a cache.
     const std::string mimeFolder = paths_.mimeDatabaseFolder();
     const std::string entries = paths_.desktopEntryFolder();
-    if (changed || !files_.fileExists(mimeFolder + "/mime.cache"))
+    if (typeChanged || (!packagedType && !files_.fileExists(mimeFolder + "/mime.cache")))
         runTool("update-mime-database", {QString::fromStdString(mimeFolder)});
-    if (changed || !files_.fileExists(entries + "/mimeinfo.cache"))
+    if (entryChanged || (!packagedEntry && !files_.fileExists(entries + "/mimeinfo.cache")))
         runTool("update-desktop-database", {QStringLiteral("-q"), QString::fromStdString(entries)});
 }

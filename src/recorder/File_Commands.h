@@ -3,6 +3,7 @@
 #include "recorder/HiveRegistry.h"
 
 #include <string>
+#include <string_view>
 
 class Files;
 class QWidget;
@@ -16,7 +17,8 @@ class File_Commands {
 public:
     File_Commands(QWidget* owner, Files& files, const AppPaths& paths);
 
-    // Registers ".mus" as "Velorin Sequence", opened by the installed program.
+    // Registers ".mus" as "Velorin Sequence", opened by the installed copy
+    // when there is one, else by the program that runs.
     void setmimetype();
 
     void RegisterFileType(const std::string& extension, const std::string& programPath, const std::string& typeName,
@@ -34,7 +36,13 @@ private:
                              const std::string& iconPath);
     // Writes only when the content differs; false when it could not be written.
     bool put(const std::string& path, const std::string& content, bool& changed);
-    void refreshDatabases(bool changed);
+    // Writes Velorin's own menu entry, unless the user edited the one there.
+    bool putOwnEntry(const std::string& content, bool& changed);
+    // Removes the file when isOwn recognises its text; false when it stayed.
+    bool drop(const std::string& path, bool (*isOwn)(std::string_view), bool& changed);
+    void refreshDatabases(bool typeChanged, bool entryChanged, bool packagedType, bool packagedEntry);
+    // The program that opens sequence files: the installed copy, else the one running.
+    std::string openingProgram() const;
 
     QWidget* owner_;
     Files& files_;

@@ -65,7 +65,15 @@ RecorderControls::RecorderControls(Form1& form, PlayerHost& host, const Form1Con
         timer5_.stop();
     });
 
-    connect(ui_.mnuRecord, &QAction::triggered, this, [this] { recorder_.zeroCounts(); });
+    connect(ui_.mnuRecord, &QAction::triggered, this, [this](bool on) {
+        recorder_.zeroCounts();
+        // A new recording starts: what the last Clear kept goes for good.
+        if (on && files_.fileExists(paths_.clearedEventLog())) {
+            files_.remove(paths_.clearedEventLog());
+            colourSoon();
+        }
+    });
+    connect(ui_.mnuUndoClear, &QAction::triggered, this, &RecorderControls::undoClear);
     connect(ui_.mnuReplaymid, &QAction::triggered, this, &RecorderControls::replay);
     connect(ui_.mnufileclear, &QAction::triggered, this, &RecorderControls::clear);
     connect(ui_.tdelay, &QScrollBar::valueChanged, this, [this](int value) {
@@ -98,12 +106,25 @@ void RecorderControls::clear()
     colourSoon();
     player_.stop();
     if (files_.fileExists(paths_.eventLog())) {
+        // Kept aside, so that a stray click loses nothing until the next recording starts.
+        if (const auto bytes = files_.read(paths_.eventLog()))
+            files_.writeAtomically(paths_.clearedEventLog(), *bytes);
         files_.remove(paths_.eventLog());
         files_.remove(paths_.oldEventLog());
         recorder_.zeroCounts();
     }
     files_.remove(paths_.eventLog());
     form_.setWindowTitle(QStringLiteral("Velorin Piano"));
+}
+
+void RecorderControls::undoClear()
+{
+    if (files_.fileExists(paths_.eventLog()) || !files_.fileExists(paths_.clearedEventLog()))
+        return;
+    const auto bytes = files_.read(paths_.clearedEventLog());
+    if (bytes && files_.writeAtomically(paths_.eventLog(), *bytes))
+        files_.remove(paths_.clearedEventLog());
+    colourSoon();
 }
 
 void RecorderControls::colourSoon()
@@ -125,6 +146,8 @@ void RecorderControls::watchLog()
 void RecorderControls::colourReplayLabel()
 {
     watchLog();
+    ui_.mnuUndoClear->setEnabled(!files_.fileExists(paths_.eventLog()) &&
+                                 files_.fileExists(paths_.clearedEventLog()));
     if (form_.isConnected()) {
         setTextColour(ui_.Label4, rgb(192, 64, 0));
         return;

@@ -21,7 +21,10 @@ public:
                      Clock& clock);
 
     void replay();
+    // Clear keeps the recording it removes aside until the next recording
+    // starts; undoClear brings it back while there is no other.
     void clear();
+    void undoClear();
     // Replays 100 ms from now, once.
     void replaySoon();
 

@@ -4,10 +4,12 @@
 #include "app/Files.h"
 #include "app/Form1Controls.h"
 #include "recorder/CommandLine.h"
+#include "recorder/EventLog.h"
 #include "recorder/RecorderControls.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 SequenceFiles::SequenceFiles(QWidget* window, const Form1Controls& ui, RecorderControls& recorder, Files& files,
@@ -30,12 +32,6 @@ QString SequenceFiles::choose(Mode mode)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
-}
-
-bool SequenceFiles::copy(const std::string& from, const std::string& to)
-{
-    const auto bytes = files_.read(from);
-    return bytes && files_.writeAtomically(to, *bytes);
 }
 
 void SequenceFiles::tell(const QString& what, const std::string& path)
@@ -87,11 +83,36 @@ void SequenceFiles::load()
 
 void SequenceFiles::chopen(const std::vector<std::string>& arguments)
 {
-    const auto path = CommandLine::sequenceFile(arguments);
-    if (!path || !files_.fileExists(*path))
-        return;
-    if (copy(*path, paths_.eventLog())) {
-        recorder_.colourSoon();
-        recorder_.replaySoon();
+    if (!arguments.empty())
+        open(CommandLine::joined(arguments));
+}
+
+bool SequenceFiles::open(const std::string& path)
+{
+    // Only a readable ".mus" file that holds a recording replaces the
+    // recording; anything else is named and changes nothing.
+    const auto refuse = [this, &path](const QString& why) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
+                        QStringLiteral("Cannot open ") + QString::fromStdString(path) + QStringLiteral(": ") + why,
+                        QMessageBox::Ok, window_);
+        box.exec();
+        return false;
+    };
+    if (!CommandLine::hasSequenceSuffix(path))
+        return refuse(QStringLiteral("not a sequence file (.mus)"));
+    if (!files_.fileExists(path))
+        return refuse(QFileInfo::exists(QString::fromStdString(path)) ? QStringLiteral("not a file")
+                                                                       : QStringLiteral("no such file"));
+    const auto bytes = files_.read(path);
+    if (!bytes)
+        return refuse(QString::fromStdString(files_.lastError()));
+    if (!EventLog::holdsLogLines(*bytes))
+        return refuse(QStringLiteral("it holds no recorded notes"));
+    if (!files_.writeAtomically(paths_.eventLog(), *bytes)) {
+        tell(QStringLiteral("Could not write the recording"), paths_.eventLog());
+        return false;
     }
+    recorder_.colourSoon();
+    recorder_.replaySoon();
+    return true;
 }

@@ -27,14 +27,18 @@ public:
 
     void save();
     void load();
-    // Copies the file named on the command line over the log and replays it shortly.
+    // Opens the file named on the command line (the arguments as one text,
+    // without surrounding quotes).
     void chopen(const std::vector<std::string>& arguments);
+    // Copies a sequence file over the log and replays it shortly. A file that
+    // cannot be read, or holds no recording, is named in a message box and
+    // the recording is kept; false then.
+    bool open(const std::string& path);
 
     void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
 
 private:
     QString choose(Mode mode);
-    bool copy(const std::string& from, const std::string& to);
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
 

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 ShellCommands::ShellCommands(QWidget* window, const Form1Controls& ui, Files& files, const AppPaths& paths)
@@ -63,7 +64,40 @@ void ShellCommands::tell(const QString& text)
     box.exec();
 }
 
+namespace {
+// Whether the desktop has something to show a web page with, asked the way
+// xdg-open looks: the default for HTML, then $BROWSER, then the usual browsers.
+bool browserAvailable()
+{
+    if (!qEnvironmentVariableIsEmpty("BROWSER"))
+        return true;
+    for (const char* name : {"x-www-browser", "www-browser", "firefox", "firefox-esr", "chromium",
+                             "google-chrome", "epiphany", "konqueror", "falkon", "lynx", "w3m", "links", "elinks"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
+            return true;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return false;
+    QProcess query;
+    query.setStandardErrorFile(QProcess::nullDevice());
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(100);
+        return true;  // no answer is no proof of absence
+    }
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+}  // namespace
+
 void ShellCommands::openGuide()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(paths_.guidePage(files_))));
+    const QString page = QString::fromStdString(paths_.guidePage(files_));
+    if (browserAvailable() && QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        return;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("velorin"),
+                    QStringLiteral("No web browser was found to show the guide. It is here:\n") + page,
+                    QMessageBox::Ok, window_);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }

@@ -55,7 +55,7 @@ TEST(Durability, UserColoursSurviveAKill)
 TEST(Durability, TheUpdaterLeavesWholeFilesWhenKilled)
 {
     TempEnvironment env;
-    QFile built(QStringLiteral(VELORIN_PROGRAM));
+    QFile built(QStringLiteral(CARRIED_PROGRAM));  // as the updater carries it
     ASSERT_TRUE(built.open(QIODevice::ReadOnly));
     const QByteArray program = built.readAll();
     const QString installed = env.midiFolder() + "/velorin";

@@ -1,4 +1,5 @@
 // The built program, started as a user starts it.
+#include "support/Eventually.h"
 #include "support/TempEnvironment.h"
 
 #include <QProcess>
@@ -15,7 +16,7 @@ QProcessEnvironment programEnvironment()
 }
 }  // namespace
 
-TEST(Program, ASecondInstanceEndsSilently)
+TEST(Program, ASecondInstanceEndsSilentlyOrHandsItsFileOver)
 {
     TempEnvironment env;
     TempEnvironment::write(env.settingsStoreFile(), "[synth]\naudio-driver=no-such-driver\n");
@@ -32,6 +33,18 @@ TEST(Program, ASecondInstanceEndsSilently)
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // One with a file hands it to the first, which makes it the recording, and ends.
+    const QString tune = env.root() + "/tune.mus";
+    TempEnvironment::write(tune, "3: 10\r\n");
+    QProcess third;
+    third.setProcessEnvironment(programEnvironment());
+    third.setWorkingDirectory(env.root());
+    third.start(QStringLiteral(VELORIN_PROGRAM), {QStringLiteral("tune.mus")});
+    ASSERT_TRUE(third.waitForFinished(10000));
+    EXPECT_EQ(third.exitCode(), 0);
+    ASSERT_EVENTUALLY_EQ(TempEnvironment::read(env.midiFolder() + "/piano.ini"), QByteArray("3: 10\r\n"), 5000);
     EXPECT_EQ(first.state(), QProcess::Running);
 
     first.terminate();

@@ -32,9 +32,10 @@ Outcome runUpdate(const std::function<void()>& inChild = {})
             update.readAllStandardError()};
 }
 
+// The built program as the updater carries it: stripped of its debugging sections.
 QByteArray builtProgram()
 {
-    return TempEnvironment::read(QStringLiteral(VELORIN_PROGRAM));
+    return TempEnvironment::read(QStringLiteral(CARRIED_PROGRAM));
 }
 
 class Update : public testing::Test {
@@ -55,6 +56,13 @@ TEST_F(Update, InstallsTheBuiltProgramAndTheDefaultSettings)
     EXPECT_EQ(TempEnvironment::read(folder() + "/velorin"), builtProgram());  // byte for byte, nothing added
     EXPECT_TRUE(QFileInfo(folder() + "/velorin").isExecutable());
     EXPECT_EQ(TempEnvironment::read(folder() + "/instruments.ini"), defaultSettings);
+    // The stripped copy is a working program, a small one.
+    EXPECT_LT(builtProgram().size(), TempEnvironment::read(QStringLiteral(VELORIN_PROGRAM)).size() / 2);
+    QProcess copy;
+    copy.start(folder() + "/velorin", {QStringLiteral("--version")});
+    ASSERT_TRUE(copy.waitForFinished(10000));
+    EXPECT_EQ(copy.exitCode(), 0);
+    EXPECT_TRUE(copy.readAllStandardOutput().startsWith("velorin 1."));
 
     // Twice gives the same files, and settings the user changed go back to the defaults.
     TempEnvironment::write(folder() + "/instruments.ini", "3\r\n48\r\n2\r\n");

@@ -50,10 +50,19 @@ TEST(DesktopFiles, TheDefaultApplicationJoinsTheUsersListAndKeepsTheRest)
               "[Default Applications]\ntext/html=firefox.desktop\n" + ours +
                   "\n\n[Removed Associations]\nimage/png=gimp.desktop\n");
 
-    // Another program's claim on the type gives way; a second run changes nothing.
+    // The user's choice of another program stays, byte for byte; an empty one is no choice.
     const std::string claimed = "[Default Applications]\napplication/x-velorin-sequence = other.desktop\n"
                                 "text/html=firefox.desktop";
-    const std::string once = withDefaultApplication(claimed);
-    EXPECT_EQ(once, "[Default Applications]\n" + ours + "\ntext/html=firefox.desktop\n");
+    EXPECT_EQ(withDefaultApplication(claimed), claimed);
+    const std::string once = withDefaultApplication("[Default Applications]\napplication/x-velorin-sequence=\n");
+    EXPECT_EQ(once, "[Default Applications]\n" + ours + "\n");
     EXPECT_EQ(withDefaultApplication(once), once);
+
+    // Velorin's own menu entries are told from one a user edited or a package brought.
+    const std::string own = DesktopFiles::desktopEntry("/home/a b/velorin", "/opt/v/velorin.svg");
+    EXPECT_TRUE(DesktopFiles::isOwnDesktopEntry(own));
+    std::string edited = own;
+    edited.replace(edited.find("Name=Velorin"), 12, "Name=My Piano");
+    EXPECT_FALSE(DesktopFiles::isOwnDesktopEntry(edited));
+    EXPECT_FALSE(DesktopFiles::isOwnDesktopEntry(DesktopFiles::desktopEntry("velorin", "velorin")));
 }

@@ -64,6 +64,30 @@ TEST(CommandLine, TakesOnePathWithOrWithoutQuotes)
     EXPECT_EQ(CommandLine::sequenceFile({".mus"}), ".mus");
 }
 
+TEST(CommandLine, OptionsComeFirstAndAreNamedWhenUnknown)
+{
+    using Kind = CommandLine::Request::Kind;
+    EXPECT_EQ(CommandLine::parse({"--help"}).kind, Kind::Help);
+    EXPECT_EQ(CommandLine::parse({"-h", "--bogus"}).kind, Kind::Help);
+    EXPECT_EQ(CommandLine::parse({"-v"}).kind, Kind::Version);
+    const auto wrong = CommandLine::parse({"--bogus", "tune.mus"});
+    EXPECT_EQ(wrong.kind, Kind::Wrong);
+    EXPECT_EQ(wrong.problem, "unknown option '--bogus'");
+    // After "--", and after the file, everything is the file.
+    EXPECT_EQ(CommandLine::parse({"--", "-odd.mus"}).file, "-odd.mus");
+    EXPECT_EQ(CommandLine::parse({"/home/a", "-b.mus"}).file, "/home/a -b.mus");
+    EXPECT_EQ(CommandLine::parse({}).file, std::nullopt);
+    EXPECT_EQ(CommandLine::parse({"-"}).file, "-");
+}
+
+TEST(EventLog, AFileHoldsLogLinesWhenOneLineIsANoteOrARest)
+{
+    EXPECT_TRUE(EventLog::holdsLogLines("12: 34\r\n"));
+    EXPECT_TRUE(EventLog::holdsLogLines("junk\r\nS: 7"));
+    EXPECT_FALSE(EventLog::holdsLogLines(""));
+    EXPECT_FALSE(EventLog::holdsLogLines("#E.\xe9Lj:\x01\r\nx: 3\r\n12:34\r\n12: \r\n"));
+}
+
 TEST(ManualClock, RunsTasksInTimeOrderAsTimeMoves)
 {
     ManualClock clock;

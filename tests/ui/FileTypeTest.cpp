@@ -63,7 +63,8 @@ TEST_F(FileType, OneStartWritesTheSixKeysAndFourValues)
         {"mus_file\\DefaultIcon", buildFolder() + "/velorin.svg"},
         {"mus_file\\shell", std::nullopt},
         {"mus_file\\shell\\open", std::nullopt},
-        {"mus_file\\shell\\open\\command", "\"" + midiFolder() + "/velorin\" \"%1\""},
+        // No copy installed in the midi folder: the program that runs opens the files.
+        {"mus_file\\shell\\open\\command", "\"" + buildFolder() + "/velorin\" \"%1\""},
     };
     ASSERT_EQ(h.keys().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -72,7 +73,7 @@ TEST_F(FileType, OneStartWritesTheSixKeysAndFourValues)
     }
     EXPECT_TRUE(TempEnvironment::read(hivePath())
                     .contains("[HKEY_CLASSES_ROOT\\mus_file\\shell\\open\\command]\n@=\"\\\"" +
-                              QByteArray::fromStdString(midiFolder()) + "/velorin\\\" \\\"%1\\\"\"\n"));
+                              QByteArray::fromStdString(buildFolder()) + "/velorin\\\" \\\"%1\\\"\"\n"));
 }
 
 TEST_F(FileType, ASecondStartRewritesTheSameValuesSilently)
@@ -159,4 +160,14 @@ TEST_F(FileType, TheDesktopOpensSequenceFilesWithVelorin)
     startAndAnswer();
     EXPECT_TRUE(TempEnvironment::read(data() + "/applications/velorin.desktop")
                     .contains("\nExec=" + QByteArray::fromStdString(midiFolder()) + "/velorin %f\n"));
+    EXPECT_EQ(hive().defaultValue("mus_file\\shell\\open\\command"), "\"" + midiFolder() + "/velorin\" \"%1\"");
+    stop();
+
+    // An entry the user edited stays as they left it.
+    QByteArray edited = TempEnvironment::read(data() + "/applications/velorin.desktop");
+    edited.replace("Name=Velorin", "Name=My Piano");
+    TempEnvironment::write(data() + "/applications/velorin.desktop", edited);
+    QFile::remove(env.midiFolder() + "/velorin");
+    startAndAnswer();
+    EXPECT_EQ(TempEnvironment::read(data() + "/applications/velorin.desktop"), edited);
 }

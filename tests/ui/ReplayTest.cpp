@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -140,6 +141,30 @@ TEST_F(Replay, ClickingTheTitleClearsAndClearIsHarmlessWithoutFiles)
     form->setWindowTitle("x");
     form->recorder().clear();
     EXPECT_EQ(form->windowTitle(), "Velorin Piano");
+}
+
+TEST_F(Replay, AClearedRecordingComesBackUntilTheNextRecordingStarts)
+{
+    QAction* undo = form->controls().mnuUndoClear;
+    const QString log = env.midiFolder() + "/piano.ini";
+    writeLog("0: 12\r\nS: 5\r\n");
+    QTest::mouseClick(form->controls().lblTitle, Qt::LeftButton);  // a stray click
+    EXPECT_FALSE(QFile::exists(log));
+    ASSERT_EVENTUALLY(undo->isEnabled(), 1000);
+    undo->trigger();
+    EXPECT_EQ(TempEnvironment::read(log), "0: 12\r\nS: 5\r\n");
+    ASSERT_EVENTUALLY(!undo->isEnabled(), 1000);
+
+    // Kept over a restart; Record starting a new recording lets it go for good.
+    form->controls().mnufileclear->trigger();
+    stop();
+    start();
+    ASSERT_EVENTUALLY(form->controls().mnuUndoClear->isEnabled(), 1000);
+    form->controls().mnuRecord->trigger();
+    ASSERT_EVENTUALLY(!form->controls().mnuUndoClear->isEnabled(), 1000);
+    form->controls().mnuUndoClear->trigger();
+    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_EQ(QDir(env.midiFolder()).entryList(QDir::Files), (QStringList{"instruments.ini", "registry.hive"}));
 }
 
 TEST_F(Replay, TheReplayLabelShowsWhetherARecordingExists)

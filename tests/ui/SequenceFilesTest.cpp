@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -116,11 +117,26 @@ TEST_F(Sequences, AFileOnTheCommandLineReplaysShortlyAfterStart)
     }
 }
 
-TEST_F(Sequences, OnlyALowerCaseMusFileIsOpened)
+TEST_F(Sequences, AFileThatIsNoSequenceIsNamedAndTheRecordingKept)
 {
-    const QString tune = env.root() + "/TUNE.MUS";
-    TempEnvironment::write(tune, "5: 10\r\n");
-    start(nullptr, {tune.toStdString()});
-    EXPECT_FALSE(QFile::exists(logPath()));
-    EXPECT_FALSE(form->recorder().Timer5().isActive());
+    const QString upper = env.root() + "/TUNE.MUS";
+    TempEnvironment::write(upper, "5: 10\r\n");
+    const QString noise = env.root() + "/noise.mus";
+    TempEnvironment::write(noise, QByteArray("#E.\xe9Lj:\x01\x02\r\n\x80\xff: x\r\n"));
+    const QString empty = env.root() + "/empty.mus";
+    TempEnvironment::write(empty, "");
+    const QString folder = env.root() + "/folder.mus";
+    QDir().mkpath(folder);
+    const QString missing = env.root() + "/missing.mus";
+    for (const QString& file : {upper, noise, empty, folder, missing}) {
+        TempEnvironment::write(logPath(), "7: 1\r\n");
+        MessageBoxes boxes;
+        start(nullptr, {file.toStdString()});
+        ASSERT_EQ(boxes.shown.size(), 1) << file.toStdString();
+        EXPECT_TRUE(boxes.shown[0].startsWith("velorin|Cannot open " + file + ": ")) << boxes.shown[0].toStdString();
+        EXPECT_EQ(TempEnvironment::read(logPath()), "7: 1\r\n");
+        EXPECT_FALSE(form->recorder().Timer5().isActive());
+        EXPECT_EQ(form->windowTitle(), "Velorin Piano - 127 Tones");
+        stop();
+    }
 }

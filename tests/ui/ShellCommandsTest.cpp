@@ -88,9 +88,16 @@ TEST_F(Shell, CreateMidiTellsWhyTheConverterFailed)
 
 TEST_F(Shell, GuideOpensTheShippedPage)
 {
+    // A desktop with a browser, whatever this machine has.
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("BROWSER", "x-www-browser");
     UrlCatcher files(QStringLiteral("file"));
     start();
     form->controls().mnurdme->trigger();
+    if (browser.isEmpty())
+        qunsetenv("BROWSER");
+    else
+        qputenv("BROWSER", browser);
     ASSERT_EQ(files.opened.size(), 1);
     const QUrl url = files.opened.front();
     EXPECT_TRUE(url.isLocalFile());
@@ -100,6 +107,26 @@ TEST_F(Shell, GuideOpensTheShippedPage)
     for (const char* topic : {"id=\"playing\"", "id=\"keys\"", "id=\"recording\"", "id=\"files\"", "id=\"shared\"",
                               "id=\"colours\"", "id=\"settings\""})
         EXPECT_TRUE(page.contains(topic)) << topic;
+}
+
+TEST_F(Shell, WithoutABrowserTheGuideSaysWhereItIs)
+{
+    // Nothing on the path, no $BROWSER: nothing could show a web page.
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", bin().toUtf8());
+    qunsetenv("BROWSER");
+    UrlCatcher files(QStringLiteral("file"));
+    start();
+    MessageBoxes boxes;
+    form->controls().mnurdme->trigger();
+    qputenv("PATH", path);
+    if (!browser.isEmpty())
+        qputenv("BROWSER", browser);
+    EXPECT_TRUE(files.opened.isEmpty());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].startsWith("velorin|No web browser was found"));
+    EXPECT_TRUE(boxes.shown[0].endsWith(QCoreApplication::applicationDirPath() + "/guide.html"));
 }
 
 #include "ShellCommandsTest.moc"

@@ -1,6 +1,7 @@
 #include "ui/Form1Fixture.h"
 
 #include "midi/PianoKey.h"
+#include "recorder/RecorderControls.h"
 
 #include <QAction>
 #include <QLabel>
@@ -111,6 +112,12 @@ TEST_F(Form1Test, AnOutputThatDoesNotOpenSaysSoInTheCaption)
     RecordingMidiOut broken(68);
     Form1& w = start(&broken);
     EXPECT_EQ(w.windowTitle(), "Velorin - Device not ready");
+    // Said in the window too, with what to try, and not replaced by the next caption.
+    EXPECT_TRUE(w.controls().deviceFault->isVisibleTo(&w));
+    EXPECT_TRUE(w.controls().deviceFault->text().contains("sound server"));
+    w.recorder().clear();
+    EXPECT_EQ(w.windowTitle(), "Velorin Piano");
+    EXPECT_TRUE(w.controls().deviceFault->isVisibleTo(&w));
     w.NoteOn(5);
     EXPECT_TRUE(w.controls().key[5]->shownPressed());  // looks change, nothing sounds
     EXPECT_TRUE(broken.messages().empty());
