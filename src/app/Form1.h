@@ -8,6 +8,8 @@
 #include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
+#include "recorder/TakeTee.h"
+#include "recorder/UntakenPlayerHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -31,6 +33,7 @@ class NetworkPlay;
 class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
+class TakeControls;
 class SettingsStore;
 class SkinColours;
 class ShellCommands;
@@ -74,6 +77,7 @@ public:
     MidiSender& midi() { return midi_; }
     RecorderControls& recorder() { return *recorder_; }
     SequenceFiles& sequences() { return *sequences_; }
+    TakeControls& take() { return *take_; }
     NetworkPlay& network() { return *network_; }
     // The owner-drawn menus, once start-up has set them up.
     cMenus* menus() const { return menus_.get(); }
@@ -147,6 +151,9 @@ private:
 
     Form1Services services_;
     Form1Controls ui_;
+    // What goes out also goes into the take while Record is on.
+    TakeTee takeTee_;
+    UntakenPlayerHost replayHost_;
     MidiSender midi_;
     NoteInput input_;
     KeyRepeatFilter repeats_;
@@ -159,6 +166,7 @@ private:
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
+    std::unique_ptr<TakeControls> take_;
     std::unique_ptr<SkinColours> skin_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;

@@ -45,10 +45,12 @@ struct Form1Controls {
     QAction* mnuserv;
     QAction* mnufileclear;
     QAction* midiconv;
+    QAction* mnuSaveTake;
     QAction* mnuFileexit;
     QMenu* mnuextr;
     QAction* mnuRecord;
     QAction* mnuReplaymid;
+    QAction* mnuReplayTake;
     QAction* mnuSet;
     QAction* mnuinstrx;
     QAction* mnucolr;

@@ -10,6 +10,7 @@
 class Files;
 class QWidget;
 class RecorderControls;
+class TakeControls;
 struct AppPaths;
 struct Form1Controls;
 
@@ -31,16 +32,21 @@ public:
     void chopen(const std::vector<std::string>& arguments);
 
     void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+    // The take saved and loaded beside each sequence file.
+    void setTake(TakeControls* take) { take_ = take; }
 
 private:
     QString choose(Mode mode);
     bool copy(const std::string& from, const std::string& to);
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
+    void tellWhy(const QString& what, const std::string& path, const std::string& reason);
+    void loadMidiFile(const std::string& path);
 
     QWidget* window_;
     RecorderControls& recorder_;
     Files& files_;
     const AppPaths& paths_;
     Chooser chooser_;
+    TakeControls* take_ = nullptr;
 };

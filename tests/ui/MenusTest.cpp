@@ -28,15 +28,17 @@ TEST_F(Menus, ReadsTheWindowsMenusDepthFirst)
 {
     ASSERT_NE(form->menus(), nullptr);
     cMenus& m = menus();
-    ASSERT_EQ(m.ItemCount(), 17);
-    const char* names[] = {"mnufile", "mnuFileSav", "mnufileload", "mnufileConnect", "mnuserv", "mnufileclear",
-                           "midiconv", "mnuFileexit", "mnuextr", "mnuRecord", "mnuReplaymid", "mnuSet", "mnuinstrx",
-                           "mnucolr", "mnuhlp", "mnurdme", "mnuAbout"};
-    for (int i = 0; i < 17; ++i)
+    ASSERT_EQ(m.ItemCount(), 19);
+    const char* names[] = {"mnufile",  "mnuFileSav",    "mnufileload",  "mnufileConnect", "mnuserv",
+                           "mnufileclear", "midiconv",  "mnuSaveTake",  "mnuFileexit",    "mnuextr",
+                           "mnuRecord", "mnuReplaymid", "mnuReplayTake", "mnuSet",        "mnuinstrx",
+                           "mnucolr",  "mnuhlp",        "mnurdme",      "mnuAbout"};
+    for (int i = 0; i < 19; ++i)
         EXPECT_EQ(m.ItemKey(i + 1), names[i]) << i;
     EXPECT_EQ(m.ItemCaption("mnuFileSav"), "&Save");
     EXPECT_EQ(m.ItemKeyAccel("mnuFileSav"), "F1");
     EXPECT_EQ(m.ItemKeyAccel("mnuReplaymid"), "F12");
+    EXPECT_EQ(m.ItemKeyAccel("mnuReplayTake"), "F11");
     EXPECT_EQ(m.ItemKeyAccel("mnuSet"), "");
     EXPECT_TRUE(m.ItemTopMenu("mnufile"));
     EXPECT_FALSE(m.ItemTopMenu("mnuFileSav"));
@@ -65,7 +67,7 @@ TEST_F(Menus, IndexLookUps)
     EXPECT_EQ(m.IndexForKey("99"), 0);
     EXPECT_EQ(m.IndexForKey("3"), 3);
     EXPECT_EQ(m.IndexForKey(0), 0);
-    EXPECT_EQ(m.IndexForKey(18), 0);
+    EXPECT_EQ(m.IndexForKey(20), 0);
     m.CurrentMenuIndex = 5;
     EXPECT_EQ(m.IndexForKey(), 5);
     EXPECT_EQ(m.ItemKey(), "mnuserv");
@@ -146,8 +148,9 @@ TEST_F(Menus, ShortcutFilesRoundTripAndRefuseStrangers)
     m.setItemKeyAccel("Alt+X", "mnucolr");
     ASSERT_TRUE(m.SaveShortcuts(shortcutsFile()));
     const QByteArray saved = TempEnvironment::read(shortcutsFile());
-    EXPECT_EQ(saved.count('\0'), 3 + 3 * 17);
+    EXPECT_EQ(saved.count('\0'), 3 + 3 * 19);
     EXPECT_TRUE(saved.startsWith(QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0K\0mnufile\0\0", 46)));
+    EXPECT_TRUE(saved.contains(QByteArray("\0K\0mnuReplayTake\0F11\0", 21)));
 
     m.setItemKeyAccel("", "mnuSet");
     m.setItemKeyAccel("F9", "mnucolr");
