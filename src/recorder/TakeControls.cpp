@@ -17,7 +17,7 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 
-Q_LOGGING_CATEGORY(lcTake, "velorin.take")
+Q_LOGGING_CATEGORY(lcTake, "velorin.take", QtInfoMsg)
 
 TakeControls::TakeControls(Form1& form, const Form1Controls& ui, TakeTee& tee, MidiOut& output,
                            RecorderControls& recorder, Files& files, const AppPaths& paths, Clock& clock)
@@ -189,13 +189,16 @@ void TakeControls::replayTake()
         player_.stop();
         return;
     }
-    if (recorder_.player().running())
+    if (recorder_.player().running()) {
+        qCInfo(lcTake) << "Replay Take refused: the recording replays";
         return;  // one replay at a time
+    }
     if (tee_.take().empty()) {
         tell(QStringLiteral("No take recorded, Press F8 to record music."), false);
         return;
     }
     if (player_.start(tee_.take().events())) {
+        qCInfo(lcTake) << "replaying the take," << tee_.take().events().size() << "messages";
         ui_.mnuReplayTake->setChecked(true);
         form_.setWindowTitle(QStringLiteral("Playing the take"));
     }

@@ -11,12 +11,15 @@ prepare t
 start t
 window "Velorin Piano"
 sleep 1.5
+# The first notes after start-up are slower to sound (the synthesizer's first
+# voices): a player warms up before recording.
+xdotool keydown --delay 0 z c b; sleep 0.3; xdotool keyup --delay 0 z c b; sleep 0.3
 xdotool key F8
 sleep 0.3
 # C E G together, then C held under a melody of F G A.
-chord_a=$(now); xdotool keydown z keydown c keydown b; chord_b=$(now)
+chord_a=$(now); xdotool keydown --delay 0 z c b; chord_b=$(now)
 sleep 1.0
-xdotool keyup c keyup b
+xdotool keyup --delay 0 c b
 sleep 0.1
 for k in q w e; do hold "$k" 0.25; sleep 0.05; done
 z_up_a=$(now); xdotool keyup z; z_up_b=$(now)
@@ -29,6 +32,8 @@ sleep 1.5
 xdotool type --delay 20 "$WORK/tune.mus"
 xdotool key Return
 sleep 1.0
+# With no window manager, the keyboard stays nowhere when a dialog closes.
+xdotool windowfocus --sync "$WINDOW"
 xdotool key F5
 sleep 0.5
 [ ! -e "$WORK/t/data/velorin/take.mid" ] || fail "Clear left the take"
@@ -36,10 +41,20 @@ xdotool key F2
 sleep 1.5
 xdotool type --delay 20 "$WORK/tune.mus"
 xdotool key Return
-# Load replays the event log, one note after another, first.
-sleep 4.5
+sleep 0.5
+xdotool windowfocus --sync "$WINDOW"
+# Load replays the event log, one note after another, first: the take waits.
 xdotool key F11
-sleep 3.0
+sleep 0.3
+grep -q "Replay Take refused" "$WORK/t/log" || fail "the take played over the recording's replay"
+for _ in $(seq 40); do
+  sleep 0.5
+  xdotool key F11
+  sleep 0.1
+  grep -q "replaying the take" "$WORK/t/log" && break
+done
+grep -q "replaying the take" "$WORK/t/log" || fail "F11 did not replay the take"
+sleep 5.0
 finish "$PID"
 [ -f "$WORK/tune.mid" ] || fail "Save wrote no tune.mid beside tune.mus"
 cmp "$WORK/tune.mus" "$WORK/t/data/velorin/piano.ini" || fail "the sequence file is not the event log"
@@ -64,22 +79,26 @@ notes.sort()
 for n in notes:
     print("note %d at %.3f s for %.3f s, velocity %d" % (n[2], n[0], n[1], n[3]))
 assert not on, "notes left on: %s" % on
-assert [n[2] for n in notes] == [60, 64, 67, 77, 79, 81], "the notes played are not all there"
-chord = notes[:3]
-assert max(n[0] for n in chord) - min(n[0] for n in chord) <= 0.005, "the chord is no chord"
-held = notes[0][1]
+assert sorted(n[2] for n in notes) == [60, 64, 67, 77, 79, 81], "the notes played are not all there"
+chord = [n for n in notes if n[2] in (60, 64, 67)]
+low = next(n for n in notes if n[2] == 60)
+# X delivers the three presses at once; the window then handles them one
+# after the other, a few milliseconds apart on a busy machine. The event log
+# made the same chord three notes of a second each, one after another.
+assert max(n[0] for n in chord) - min(n[0] for n in chord) <= 0.015, "the chord is no chord"
+held = low[1]
 assert held_min - 0.002 <= held <= held_max + 0.002, "C held %.3f s, played %.3f to %.3f" % (held, held_min, held_max)
 assert all(n[3] == 127 for n in notes), "velocities changed"
-for melody in notes[3:]:
-    assert notes[0][0] < melody[0] < notes[0][0] + held, "the melody is not under the held C"
+for melody in (n for n in notes if n[2] > 67):
+    assert low[0] < melody[0] < low[0] + held, "the melody is not under the held C"
     assert 0.2 < melody[1] < 0.45, "a melody note lasts %.3f s" % melody[1]
-print("mido: %d notes, chord within 5 ms, C held %.3f s" % (len(notes), held))
+print("mido: %d notes, chord within %.1f ms, C held %.3f s" % (len(notes), 1000 * (max(n[0] for n in chord) - min(n[0] for n in chord)), held))
 PY
 
 mapfile -t b < <(bursts t)
 printf '%s\n' "${b[@]}"
-[ "${#b[@]}" -ge 3 ] || fail "expected the live playing, the log's replay and the take's, got ${#b[@]} bursts"
-read -r _ live <<<"${b[0]}"
+[ "${#b[@]}" -ge 4 ] || fail "expected the warm-up, the live playing, the log's replay and the take's, got ${#b[@]} bursts"
+read -r _ live <<<"${b[1]}"
 read -r _ taken <<<"${b[${#b[@]}-1]}"
 echo "live playing $live s, the take's replay $taken s"
 near "$taken" "$live" 0.02 || fail "the take's replay lasts $taken s, the live playing $live s"
