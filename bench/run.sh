@@ -32,6 +32,15 @@ row "key event to MIDI message (recording output)" \
     "median $(sed -E 's/.*median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us.*/\1/' <<<"$out") µs" \
     "build/bench_key_to_midi"
 
+# The take's cost on the key's path, and the tee alone.
+out=$(build/bench_take_cost 2>/dev/null | grep -E "^(tee, recording|key event)")
+row "keeping a take, per message through the tee (real clock)" \
+    "median $(sed -nE 's/^tee, recording: median ([0-9]+) ns.*/\1/p' <<<"$out") ns, p99 $(sed -nE 's/^tee, recording: .*p99 ([0-9]+) ns.*/\1/p' <<<"$out") ns" \
+    "build/bench_take_cost"
+row "key event to MIDI message with Record on (log and take) vs off" \
+    "median $(sed -nE 's/^key event.*Record on.*median ([0-9.]+) us.*/\1/p' <<<"$out") vs $(sed -nE 's/^key event.*Record off: median ([0-9.]+) us.*/\1/p' <<<"$out") µs" \
+    "build/bench_take_cost"
+
 # MIDI keyboard to synthesizer: a source port on a private JACK server (dummy
 # driver, 128 frames at 48 kHz) plays into Velorin's input port.
 jack_server="velorin-bench-$$"

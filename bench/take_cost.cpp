@@ -11,6 +11,7 @@
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
 #include "platform/TcpPlaySocket.h"
+#include "recorder/TakeControls.h"
 #include "recorder/TakeTee.h"
 
 #include <QAction>
