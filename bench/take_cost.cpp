@@ -12,6 +12,7 @@
 #include "platform/QtFiles.h"
 #include "platform/TcpPlaySocket.h"
 #include "recorder/TakeControls.h"
+#include "recorder/TakePlayer.h"
 #include "recorder/TakeTee.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -52,6 +54,34 @@ std::vector<double> teeCost(bool recording, const Clock& clock)
             tee.take().takeJournal();  // handed to the file twice a second in the program
     }
     return perMessage;
+}
+
+// A take replayed on the real clock: how late each message goes out.
+class LateHost : public TakePlayerHost {
+public:
+    std::vector<SteadyClock::time_point> sent;
+    void send(std::uint32_t) override { sent.push_back(SteadyClock::now()); }
+    void takeEnded() override { QCoreApplication::quit(); }
+};
+
+void replayAccuracy(QtClock& clock, int seconds)
+{
+    std::vector<TakeEvent> take;
+    // Chords and single notes at uneven times, one every 37 ms on average.
+    for (std::uint32_t ms = 0; ms < static_cast<std::uint32_t>(seconds) * 1000; ms += 25 + (ms * 7919) % 25)
+        take.push_back({ms, 0x400090u | ((48 + ms % 24) << 8)});
+    LateHost host;
+    TakePlayer player(host, clock);
+    const auto start = SteadyClock::now();
+    player.start(take);
+    QCoreApplication::exec();
+    std::vector<double> late;
+    for (std::size_t i = 0; i < take.size(); ++i)
+        late.push_back(std::chrono::duration<double, std::milli>(host.sent[i] - start).count() - take[i].ms);
+    std::printf("take replay on the real clock, %zu messages over %d s: late median %.3f ms, p99 %.3f ms, worst %.3f ms, "
+                "at the end %.3f ms\n",
+                take.size(), seconds, Bench::percentile(late, 0.5), Bench::percentile(late, 0.99),
+                Bench::percentile(late, 1.0), late.back());
 }
 
 std::vector<double> keyPath(Form1& form, StampingOut& out, int rounds)
@@ -88,6 +118,8 @@ int main(int argc, char** argv)
                 Bench::percentile(off, 0.99));
     std::printf("tee, recording: median %.0f ns, p99 %.0f ns, max %.0f ns a message (batches of 1000)\n",
                 Bench::percentile(on, 0.5), Bench::percentile(on, 0.99), Bench::percentile(on, 1.0));
+
+    replayAccuracy(clock, argc > 1 ? std::atoi(argv[1]) : 20);
 
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;

@@ -185,6 +185,14 @@ std::optional<std::vector<TakeEvent>> TakeControls::readMidiFile(const std::stri
 
 void TakeControls::replayTake()
 {
+    startOrStop();
+    // The menu item toggles its own check mark when chosen: it shows whether
+    // the take plays, whatever came of it.
+    ui_.mnuReplayTake->setChecked(player_.running());
+}
+
+void TakeControls::startOrStop()
+{
     if (player_.running()) {
         player_.stop();
         return;
@@ -199,7 +207,6 @@ void TakeControls::replayTake()
     }
     if (player_.start(tee_.take().events())) {
         qCInfo(lcTake) << "replaying the take," << tee_.take().events().size() << "messages";
-        ui_.mnuReplayTake->setChecked(true);
         form_.setWindowTitle(QStringLiteral("Playing the take"));
     }
 }

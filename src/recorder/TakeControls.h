@@ -63,6 +63,7 @@ private:
     void send(std::uint32_t message) override;
     void takeEnded() override;
 
+    void startOrStop();
     void recordToggled(bool on);
     void flushJournal();
     void finish();
