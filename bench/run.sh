@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 . scripts/children.sh
-VELORIN_SETUP_EXTRA="xvfb xauth xdotool vmpk ncat fluidsynth jackd2 ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
+VELORIN_SETUP_EXTRA="xvfb xauth xdotool x11-utils vmpk ncat fluidsynth jackd2 ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
 quick=0; [ "${1:-}" = "--quick" ] && quick=1
 idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
 fan_seconds=5; [ $quick = 1 ] && fan_seconds=2

@@ -99,6 +99,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     ui_.client->installEventFilter(this);
     // Keys held while the keyboard goes elsewhere never see their key-up here.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+        repeats_.unmuteAll();
         if (now != windowHandle())
             releaseHeldKeys();
     });
@@ -213,29 +214,60 @@ void Form1::NoteOn(int i)
             midi_.sendNoteOn(baseNote + i);
         return;
     }
-    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
-    if (!isConnected() && k->shownPressed())
+    const int note = baseNote + i;
+    // The note-off's form is chosen now, with the patch of this press: a
+    // patch changed while the key is held must not change how it stops.
+    const bool starts = holds_.press(i, note, midi_.plainNoteOffs ? -1 : patch());
+    if (!starts) {
+        // The key sounds already; a note from the server strikes it again,
+        // at the pitch its first press sounded, so that one note-off stops it.
+        if (isConnected())
+            midi_.sendNoteOn(holds_.sounding(i).note);
         return;
+    }
+    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
     k->setShownPressed(true);
     k->setTextColour(qColour(KeyboardLayout::pressedText()));
     if (KeyboardLayout::isWhite(i))
         k->setBackground(qColour(KeyboardLayout::pressedWhiteBackground()));
     k->setFocus();
-    midi_.sendNoteOn(baseNote + i);
+    midi_.sendNoteOn(note);
 }
 
 void Form1::NoteOff(int i)
 {
     if (i == -1)
         return;
-    if (i >= 0 && i < KeyMap::keyCount) {
-        PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
-        k->setShownPressed(false);
-        k->setTextColour(qColour(KeyboardLayout::releasedText()));
-        if (KeyboardLayout::isWhite(i))
-            k->setBackground(qColour(KeyboardLayout::releasedWhiteBackground()));
+    if (holds_.held(i)) {
+        // The last source that holds the key stops the pitch its press sounded.
+        const auto sounding = holds_.release(i);
+        if (!sounding)
+            return;
+        showReleased(i);
+        midi_.sendNoteOff(sounding->note, sounding->offPatch);
+        return;
     }
+    showReleased(i);
     midi_.sendNoteOff(baseNote + i, patch());
+}
+
+void Form1::strayNoteOff(int i)
+{
+    // A release whose press sounded nothing: harmless, unless the key sounds
+    // for another source, whose note it must not cut.
+    if (!holds_.held(i))
+        NoteOff(i);
+}
+
+void Form1::showReleased(int i)
+{
+    if (i < 0 || i >= KeyMap::keyCount)
+        return;
+    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
+    k->setShownPressed(false);
+    k->setTextColour(qColour(KeyboardLayout::releasedText()));
+    if (KeyboardLayout::isWhite(i))
+        k->setBackground(qColour(KeyboardLayout::releasedWhiteBackground()));
 }
 
 void Form1::fillInstrumentLists()
@@ -256,8 +288,10 @@ bool Form1::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
         fillInstrumentLists();
-    else if (event->type() == QEvent::WindowDeactivate)
+    else if (event->type() == QEvent::WindowDeactivate) {
+        repeats_.unmuteAll();
         releaseHeldKeys();
+    }
     return QMainWindow::event(event);
 }
 
@@ -288,10 +322,15 @@ bool Form1::previewKey(QWidget* receiver, QKeyEvent* event)
         return false;
     const KeyRepeatFilter::Stroke stroke{strokeKey(*event), event->timestamp(), event->isAutoRepeat(),
                                          virtualKeyCode(*event)};
-    if (event->type() == QEvent::KeyRelease)
+    if (repeats_.muted(stroke, event->type() == QEvent::KeyRelease))
+        return true;  // held when the chat line took the keyboard: types nothing
+    if (event->type() == QEvent::KeyRelease) {
         repeats_.release(stroke);
-    else
+    } else {
+        handlingKey_ = stroke.key;
         repeats_.press(stroke);
+        handlingKey_ = 0;
+    }
     if (repeats_.hasPending())
         repeatFlush_.start();
     if (event->type() == QEvent::KeyRelease)
@@ -327,6 +366,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::FocusIn && watched == ui_.HScrollPatch) {
         highlightInstrument();
     } else if (event->type() == QEvent::FocusIn && watched == ui_.txtSend) {
+        // Keys still held would auto-repeat into the chat line; the key
+        // that moved the focus there by typing is the one exception.
+        repeats_.muteHeld(handlingKey_);
         releaseHeldKeys();
     } else if (event->type() == QEvent::Show && watched->isWidgetType() && watched != this) {
         // A menu, a dialog or a message box of Velorin's takes the keyboard

@@ -5,6 +5,7 @@
 #include "midi/MidiSender.h"
 #include "menus/ImageList.h"
 #include "menus/modSubClass.h"
+#include "midi/KeyHolds.h"
 #include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
@@ -64,6 +65,9 @@ public:
     // Sound or release on-screen key i (-1: no key).
     void NoteOn(int i) override;
     void NoteOff(int i) override;
+    // The on-screen keys that sound, for which sources, and what their
+    // presses started.
+    const KeyHolds& holds() const { return holds_; }
     // Names the current patch in instru and sends its program change.
     void ReadPatch();
     bool OpenMidiDevice(std::int16_t n);
@@ -137,6 +141,8 @@ private:
     void pressHook(int index) override;
     void releaseHook(int index) override;
 
+    void strayNoteOff(int i) override;
+    void showReleased(int i);
     bool previewKey(QWidget* receiver, QKeyEvent* event);
     void xpmenusA();
     void releaseHeldKeys();
@@ -155,6 +161,7 @@ private:
     TakeTee takeTee_;
     UntakenPlayerHost replayHost_;
     MidiSender midi_;
+    KeyHolds holds_;
     NoteInput input_;
     KeyRepeatFilter repeats_;
     QTimer repeatFlush_;
@@ -163,6 +170,8 @@ private:
     QPointer<frmcolor> frmcolor_;
     QPointer<frmAbout> about_;
     bool redelivering_ = false;
+    // The key whose press is being handled, while it is.
+    std::uint32_t handlingKey_ = 0;
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;

@@ -23,11 +23,14 @@ std::int16_t Form1MidiInput::readBaseNote() const
 void Form1MidiInput::pressKey(int index, int velocity)
 {
     // The mouse's road, so that shared play and recording treat both alike;
-    // only the velocity is the MIDI keyboard's own for this one note.
+    // only the velocity and the plain note-off are the MIDI keyboard's own
+    // for this one note.
     MidiSender& sender = form_.midi();
     const std::int16_t fixed = sender.noteVelocity;
     sender.noteVelocity = static_cast<std::int16_t>(velocity);
+    sender.plainNoteOffs = true;
     form_.input().externalDown(index);
+    sender.plainNoteOffs = false;
     sender.noteVelocity = fixed;
 }
 
@@ -43,7 +46,7 @@ void Form1MidiInput::soundNoteOn(int note, int velocity)
 
 void Form1MidiInput::soundNoteOff(int note)
 {
-    form_.midi().sendNoteOff(note, form_.patch());
+    form_.midi().sendNoteOff(note, -1);  // a plain note-off, as for the keys
 }
 
 void Form1MidiInput::passOn(std::uint32_t message)

@@ -60,3 +60,31 @@ void KeyRepeatFilter::forgetHeld()
     flush();
     held_.clear();
 }
+
+void KeyRepeatFilter::muteHeld(std::uint32_t except)
+{
+    flush();
+    for (std::uint32_t key : held_)
+        if (key != except)
+            muted_.push_back(Muted{key, std::nullopt});
+    held_.clear();
+}
+
+bool KeyRepeatFilter::muted(const Stroke& s, bool isRelease)
+{
+    const auto it = std::find_if(muted_.begin(), muted_.end(), [&](const Muted& m) { return m.key == s.key; });
+    if (it == muted_.end())
+        return false;
+    if (isRelease) {
+        if (!s.flaggedRepeat)
+            it->releasedAt = s.time;
+        return true;
+    }
+    // A press after a release is a new stroke, unless it carries the
+    // release's own timestamp (plain X auto-repeat sends such pairs).
+    if (it->releasedAt && *it->releasedAt != s.time) {
+        muted_.erase(it);
+        return false;
+    }
+    return true;
+}

@@ -34,6 +34,15 @@ public:
     // The keyboard went elsewhere: releases still to come will not be seen,
     // so no key counts as held any longer.
     void forgetHeld();
+    // The chat line took the keyboard while keys were held: forgets them as
+    // forgetHeld does, and mutes all but `except`, so that their auto-repeat
+    // types nothing until they are released.
+    void muteHeld(std::uint32_t except);
+    // True when the event is one of a muted key and must go nowhere: its
+    // repeats and its release. The next stroke of the key is no longer muted.
+    bool muted(const Stroke& s, bool isRelease);
+    // The keyboard left the window: releases may be missed, so nothing stays muted.
+    void unmuteAll() { muted_.clear(); }
 
 private:
     bool isHeld(std::uint32_t key) const;
@@ -44,4 +53,9 @@ private:
     bool pairReleases_ = false;
     std::vector<std::uint32_t> held_;
     std::optional<Stroke> pending_;
+    struct Muted {
+        std::uint32_t key;
+        std::optional<std::uint64_t> releasedAt;
+    };
+    std::vector<Muted> muted_;
 };

@@ -27,6 +27,10 @@ public:
     std::uint32_t lastMidiMessage = 0;
     std::int16_t midiChannel = 0;
     std::int16_t noteVelocity = 127;
+    // Set while a MIDI keyboard presses a key: its note gets a plain note-off
+    // on midiChannel whatever the patch, so that the pianist's key-up and
+    // sustain pedal work on the pianos too.
+    bool plainNoteOffs = false;
 
 private:
     void send(std::uint32_t message);

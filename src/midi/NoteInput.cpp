@@ -54,9 +54,12 @@ void NoteInput::moveBaseNote(int delta)
 
 void NoteInput::keyDown(int code)
 {
-    if (keyRepeatCount >= maxRepeats)
+    const bool repeat = std::find(downCodes_.begin(), downCodes_.end(), code) != downCodes_.end();
+    if (repeat && keyRepeatCount >= maxRepeats)
         return;
     ++keyRepeatCount;
+    if (!repeat)
+        downCodes_.push_back(code);
 
     if (code == Vk::Prior) {
         moveBaseNote(+1);
@@ -82,14 +85,17 @@ void NoteInput::keyDown(int code)
         host_.focusChatInput();
         return;
     }
-    if (std::find(heldCodes_.begin(), heldCodes_.end(), code) == heldCodes_.end())
-        heldCodes_.push_back(code);
+    // A repeat of a held key: its note sounds already, and one release ends it.
+    if (std::find(heldCodes_.begin(), heldCodes_.end(), code) != heldCodes_.end())
+        return;
+    heldCodes_.push_back(code);
     press(KeyMap::KeyIndex(code));
 }
 
 void NoteInput::keyUp(int code)
 {
     keyRepeatCount = 0;
+    take(downCodes_, code);
     const int index = KeyMap::KeyIndex(code);
     if (take(heldCodes_, code)) {
         keyUpIndex(index);
@@ -97,8 +103,8 @@ void NoteInput::keyUp(int code)
     }
     // A release whose press never reached a note (a shortcut, a modifier, a
     // key taken by the chat line or past the repeat limit) has no length to
-    // record; its note-off is harmless.
-    host_.NoteOff(index);
+    // record.
+    host_.strayNoteOff(index);
 }
 
 void NoteInput::keyUpIndex(int index)
@@ -132,7 +138,7 @@ void NoteInput::mouseUp(int index)
     if (take(heldMouse_, index))
         keyUpIndex(index);
     else
-        host_.NoteOff(index);  // already released when the keyboard left
+        host_.strayNoteOff(index);  // already released when the keyboard left
 }
 
 void NoteInput::externalDown(int index)
@@ -150,6 +156,7 @@ void NoteInput::releaseAll()
     // Copied first: each release may run code that presses again.
     const std::vector<int> codes = std::exchange(heldCodes_, {});
     const std::vector<int> mouse = std::exchange(heldMouse_, {});
+    downCodes_.clear();
     for (int code : codes)
         keyUpIndex(KeyMap::KeyIndex(code));
     for (int index : mouse)

@@ -24,6 +24,10 @@ public:
 
     virtual void NoteOn(int index) = 0;
     virtual void NoteOff(int index) = 0;
+    // The release of a press that sounded nothing (a shortcut, a modifier, a
+    // key the chat line took, a mouse press already released): a note-off
+    // that stops nothing another source still holds.
+    virtual void strayNoteOff(int index) = 0;
 
     virtual bool isRecording() const = 0;
     virtual void pressHook(int index) = 0;
@@ -54,7 +58,9 @@ public:
 
     std::int16_t keyRepeatCount = 0;
 
-    // A held key is handled at most this many times until some key is released.
+    // A held key is handled at most this many times (its press and two
+    // repeats) until some key is released. Only repeats are held back: every
+    // new key of a chord sounds, however many.
     static constexpr std::int16_t maxRepeats = 3;
 
     static bool isIgnored(int code);
@@ -69,4 +75,7 @@ private:
     // on keys, until their release: only these releases are recorded.
     std::vector<int> heldCodes_;
     std::vector<int> heldMouse_;
+    // Every key down now, whatever its press did: a press of one of these is
+    // a repeat.
+    std::vector<int> downCodes_;
 };

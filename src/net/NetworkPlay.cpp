@@ -33,6 +33,13 @@ NetworkPlay::NetworkPlay(Form1& form, const Form1Controls& ui, PlaySocket& socke
     connect(ui_.mnuserv, &QAction::triggered, this, &NetworkPlay::startServer);
     ui_.Label1->installEventFilter(this);
     ui_.txtSend->installEventFilter(this);
+
+    tailTimer_.setSingleShot(true);
+    tailTimer_.setInterval(WireReader::holdMs);
+    connect(&tailTimer_, &QTimer::timeout, this, [this] {
+        for (const std::string& message : reader_.flush())
+            handle(message);
+    });
 }
 
 NetworkPlay::~NetworkPlay()
@@ -61,6 +68,7 @@ void NetworkPlay::connectToServer()
                                                QLineEdit::Normal, QString(), &ok);
     host_ = ok ? host.toStdString() : std::string();
     reader_.reset();
+    tailTimer_.stop();
     socket_.connectTo(host_, WireFormat::port);
     ui_.Command1->setEnabled(false);
 }
@@ -96,6 +104,11 @@ void NetworkPlay::arrived(const std::string& data)
     showChat(true);
     for (const std::string& message : reader_.take(data))
         handle(message);
+    // An unfinished line waits briefly for its end, then counts as a message.
+    if (reader_.waiting())
+        tailTimer_.start();
+    else
+        tailTimer_.stop();
     ui_.instru->setText(QStringLiteral("Shared Music Play"));
 }
 

@@ -3,6 +3,7 @@
 #include "net/WireReader.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <string>
 
@@ -55,6 +56,7 @@ private:
     const AppPaths& paths_;
     std::string host_;
     WireReader reader_;
+    QTimer tailTimer_;
     std::string chat_;
     bool chatBoxStale_ = false;
 };

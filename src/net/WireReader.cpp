@@ -29,3 +29,11 @@ void WireReader::reset()
     framed_ = false;
     partial_.clear();
 }
+
+std::vector<std::string> WireReader::flush()
+{
+    std::string rest = std::exchange(partial_, {});
+    if (rest.empty())
+        return {};
+    return {std::move(rest)};
+}

@@ -16,6 +16,18 @@ public:
     std::vector<std::string> take(std::string_view arrival);
     // A new connection: nothing waits, nothing is known of the peer.
     void reset();
+    // True while text waits for its CR LF.
+    bool waiting() const { return !partial_.empty(); }
+    // Hands over the waiting text as a message as it stands. Called when no
+    // more has come for holdMs: a peer that does not end its messages with
+    // CR LF is then read one arrival, one message, even after CR LF was seen
+    // from others on the same connection.
+    std::vector<std::string> flush();
+
+    // How long waiting text may wait for the rest of its line. Velorin's own
+    // messages are a few bytes and travel whole, so a line split across
+    // arrivals completes well within this.
+    static constexpr int holdMs = 40;
 
     bool framed() const { return framed_; }
 

@@ -5,13 +5,28 @@
 #include "recorder/EventLog.h"
 
 
-double Recorder::Count::value(Clock::Time now) const
+namespace {
+// The nearest 10 ms step of the recording's grid at time t.
+long long gridStep(Clock::Time origin, Clock::Time t)
+{
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(t - origin).count();
+    const long long tick = std::chrono::duration_cast<std::chrono::microseconds>(Recorder::tick).count();
+    // Rounded half up; times before the origin (none in practice) count from it.
+    return us <= 0 ? 0 : (us + tick / 2) / tick;
+}
+}  // namespace
+
+// Every event is placed on one grid of 10 ms steps counted from the start of
+// the recording, and a count is the difference of two grid steps. A count
+// measured on its own would drop the part of a step it did not finish, about
+// 5 ms a line; on one grid the lines add up to the played length within one
+// step, however long the recording.
+double Recorder::Count::value(Clock::Time origin, Clock::Time now) const
 {
     if (!running)
         return base;
-    // Whole counts only: integer division of the elapsed time.
-    const auto elapsed = now - since;
-    return base + static_cast<double>(elapsed < Clock::Duration::zero() ? 0 : elapsed / tick);
+    const long long steps = gridStep(origin, now) - gridStep(origin, since);
+    return base + static_cast<double>(steps < 0 ? 0 : steps);
 }
 
 void Recorder::Count::start(Clock::Time now)
@@ -22,9 +37,9 @@ void Recorder::Count::start(Clock::Time now)
     }
 }
 
-void Recorder::Count::stop(Clock::Time now)
+void Recorder::Count::stop(Clock::Time origin, Clock::Time now)
 {
-    base = value(now);
+    base = value(origin, now);
     running = false;
 }
 
@@ -35,7 +50,8 @@ void Recorder::Count::zero(Clock::Time now)
 }
 
 Recorder::Recorder(Clock& clock, Files& files, std::string logPath, std::function<void(const std::string&)> setCaption)
-    : clock_(clock), files_(files), logPath_(std::move(logPath)), setCaption_(std::move(setCaption))
+    : clock_(clock), files_(files), logPath_(std::move(logPath)), setCaption_(std::move(setCaption)),
+      origin_(clock_.now())
 {
 }
 
@@ -54,9 +70,9 @@ void Recorder::pressHook(int index)
 {
     const auto now = clock_.now();
     if (rest_.running) {
-        append(EventLog::restLine(rest_.value(now)));
+        append(EventLog::restLine(rest_.value(origin_, now)));
         rest_.zero(now);
-        rest_.stop(now);
+        rest_.stop(origin_, now);
     }
     if (setCaption_)
         setCaption_("Recording:" + NumberText::toText(index));
@@ -67,14 +83,15 @@ void Recorder::pressHook(int index)
 void Recorder::releaseHook(int index)
 {
     const auto now = clock_.now();
-    append(EventLog::noteLine(index, note_.value(now)));
-    note_.stop(now);
+    append(EventLog::noteLine(index, note_.value(origin_, now)));
+    note_.stop(origin_, now);
     rest_.start(now);
 }
 
 void Recorder::zeroCounts()
 {
     const auto now = clock_.now();
+    origin_ = now;
     note_.zero(now);
     rest_.zero(now);
     lossReported_ = false;

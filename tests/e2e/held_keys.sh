@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Keys held under real X auto-repeat: a held key is one note from press to
 # release, and a key held while a menu takes the keyboard ends when the menu
-# opens, drawn up again, instead of sounding on.
+# opens, drawn up again, instead of sounding on. Four keys struck at once are
+# four notes, and a key held while Page Up moves the base note stops at its
+# release.
 . "$(dirname "$0")/lib.sh"
 xset r on
 xset r rate 660 25
@@ -26,6 +28,17 @@ sleep 0.5
 import -window "$WINDOW" "$WORK/after.png"
 # The lower half of the white key V plays (F), below the black keys.
 look=$(convert "$WORK/after.png" -format '%[fx:int(255*p{120,95}.b)]' info:)
+sleep 0.5
+xdotool keydown --delay 0 c b n m
+sleep 0.4
+xdotool keyup --delay 0 c b n m
+sleep 0.8
+t_down_a=$(now); xdotool keydown t
+sleep 0.5
+xdotool key Prior
+sleep 0.5
+xdotool keyup t; t_up_b=$(now)
+sleep 0.8
 xdotool key F8
 sleep 0.3
 finish "$PID"
@@ -38,7 +51,13 @@ z=$(grep '^0: ' <<<"$log" | cut -d' ' -f2)
 between "$z" "$(calc "100 * $z_held_min - 3")" "$(calc "100 * $z_held_max + 3")" ||
   fail "the held Z was recorded as $z counts, held for $z_held_min to $z_held_max s"
 grep -q '^5: ' <<<"$log" || fail "V, released when the menu opened, has no note line"
-[ "${#b[@]}" -eq 2 ] || fail "expected two notes, got ${#b[@]} bursts"
+for k in 4 7 9 11; do
+  grep -q "^$k: " <<<"$log" || fail "key $k of the four struck at once has no note line"
+done
+[ "${#b[@]}" -eq 4 ] || fail "expected four bursts (Z, V, the chord, T), got ${#b[@]}"
+read -r _ tl <<<"${b[3]}"
+between "$tl" 0.5 "$(calc "$t_up_b - $t_down_a + 0.3")" ||
+  fail "T sounded for $tl s, released $(calc "$t_up_b - $t_down_a") s after its press: its note-off missed its note"
 read -r _ zl <<<"${b[0]}"; read -r _ vl <<<"${b[1]}"
 between "$zl" "$(calc "$z_held_min - 0.03")" "$(calc "$z_held_max + 0.25")" ||
   fail "the held Z sounded for $zl s, held for $z_held_min to $z_held_max s"

@@ -8,9 +8,13 @@ SERV="${3:-}"
 WORK="$(mktemp -d)"
 # shellcheck source=../../scripts/children.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/children.sh"
+# shellcheck source=../../scripts/xwait.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xwait.sh"
 trap 'for p in $(jobs -p); do signal_child "$p" TERM || true; done; sleep 0.2; rm -rf "$WORK" 2>/dev/null || true' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+map_watch "$WORK/maps"
 
 # prepare NAME: XDG folders for one Velorin under $WORK/NAME, a sustained
 # organ sound (it ends exactly when the key is released), shipped settings.
@@ -41,12 +45,8 @@ start() {
 # window TITLE: waits for a window whose title matches and focuses it.
 window() {
   local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  [ -n "$id" ] || fail "no window named $1"
+  window_named "$1" 1 30 || fail "no window named $1"
+  id=$(printf '%s\n' "$WINDOWS" | head -1)
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
   WINDOW="$id"
 }

@@ -9,8 +9,8 @@ prepare b
 start a; A=$PID
 window "Velorin Piano"; WA=$WINDOW
 start b; B=$PID
-for _ in $(seq 100); do [ "$(xdotool search --name 'Velorin Piano' | wc -l)" -ge 2 ] && break; sleep 0.1; done
-WB=$(xdotool search --name "Velorin Piano" | grep -v "^$WA\$" | head -1)
+window_named "Velorin Piano" 2 30 || fail "no second window"
+WB=$(printf '%s\n' "$WINDOWS" | grep -v "^$WA\$" | head -1)
 [ -n "$WB" ] || fail "no second window"
 sleep 1.5
 connect() {

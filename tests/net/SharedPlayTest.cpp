@@ -115,6 +115,20 @@ TEST_F(SharedPlay, NotesFromTheServerSoundHereAndShowTheChat)
     serverSends("abc");  // no number: key 0
     ASSERT_EVENTUALLY_EQ(midi.messages().size(), std::size_t(2), 3000);
     EXPECT_EQ(midi.messages().front(), 0x7F3C90u);
+
+    // Once CR LF was seen, a peer that sends none still plays: its message
+    // waits briefly for an end, then counts as it stands, and does not run
+    // into the next one.
+    serverSends("7\r\n");
+    ASSERT_EVENTUALLY_EQ(midi.messages().size(), std::size_t(4), 3000);
+    midi.clear();
+    serverSends("12");
+    ASSERT_EVENTUALLY_EQ(midi.messages().size(), std::size_t(2), 3000);
+    EXPECT_EQ(midi.messages().front(), 0x7F4890u);
+    QTest::qWait(100);
+    serverSends("24\r\n");
+    ASSERT_EVENTUALLY_EQ(midi.messages().size(), std::size_t(4), 3000);
+    EXPECT_EQ(midi.messages()[2], 0x7F5490u);
 }
 
 TEST_F(SharedPlay, ChatLinesArePrependedAndTheChatLineSendsOurs)

@@ -1,4 +1,5 @@
 // Playing through real key and mouse events delivered to the main window.
+#include "support/Eventually.h"
 #include "ui/Form1Fixture.h"
 
 #include "midi/PianoKey.h"
@@ -24,10 +25,11 @@ protected:
     }
 
     // A key event as the window system delivers it: to the focus widget.
-    void send(QEvent::Type type, int key, bool autoRepeat = false, const QString& text = {})
+    void send(QEvent::Type type, int key, bool autoRepeat = false, const QString& text = {}, std::uint64_t time = 0)
     {
         QWidget* target = form->focusWidget() ? form->focusWidget() : form.get();
         QKeyEvent event(type, key, Qt::NoModifier, text, autoRepeat);
+        event.setTimestamp(time);
         QApplication::sendEvent(target, &event);
     }
     void press(int key, bool autoRepeat = false) { send(QEvent::KeyPress, key, autoRepeat); }
@@ -91,12 +93,34 @@ TEST_F(Playing, TheBaseNoteStopsAtTheSixteenBitLimits)
     EXPECT_TRUE(midi.messages().empty());
 }
 
-TEST_F(Playing, AKeyReleasedAfterTheBaseNoteMovedEndsTheNewNote)
+TEST_F(Playing, AReleaseStopsExactlyTheNoteItsPressStartedUntilTheLastSourceLetsGo)
 {
+    // The base note moves while Z is held: Z's release still stops 60.
     press(Qt::Key_Z);
     tap(Qt::Key_PageUp);
     release(Qt::Key_Z);
-    EXPECT_EQ(midi.messages(), (Messages{on(60), off(61)}));
+    EXPECT_EQ(midi.messages(), (Messages{on(60), off(60)}));
+
+    // The patch changes to a piano while X is held: X ends with the note-off
+    // of the organ it started on, not with the piano's ringing form.
+    midi.clear();
+    press(Qt::Key_X);  // key 2, now note 63
+    tap(Qt::Key_End);  // patch 5
+    release(Qt::Key_X);
+    EXPECT_EQ(midi.messages().back(), off(63));
+
+    // A key held by the mouse and the computer keyboard sounds once and
+    // stops when the last of them lets go.
+    form->controls().HScrollPatch->setValue(6);
+    midi.clear();
+    QTest::mousePress(key(0), Qt::LeftButton);
+    press(Qt::Key_Z);
+    release(Qt::Key_Z);
+    EXPECT_EQ(midi.messages(), (Messages{on(61)}));
+    EXPECT_TRUE(key(0)->shownPressed());
+    QTest::mouseRelease(key(0), Qt::LeftButton);
+    EXPECT_EQ(midi.messages(), (Messages{on(61), off(61)}));
+    EXPECT_FALSE(key(0)->shownPressed());
 }
 
 TEST_F(Playing, AHeldKeySoundsOnceAndEndsOnceAtTheRealRelease)
@@ -113,13 +137,11 @@ TEST_F(Playing, AHeldKeySoundsOnceAndEndsOnceAtTheRealRelease)
     EXPECT_EQ(form->input().keyRepeatCount, 0);
 }
 
-TEST_F(Playing, AtMostThreeKeyDownsAreHandledUntilAKeyIsReleased)
+TEST_F(Playing, EveryKeyOfAChordSounds)
 {
-    press(Qt::Key_Z);
-    press(Qt::Key_X);
-    press(Qt::Key_C);
-    press(Qt::Key_V);  // the fourth is not handled
-    EXPECT_EQ(midi.messages(), (Messages{on(60), on(62), on(64)}));
+    for (int k : {Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_B})
+        press(k);
+    EXPECT_EQ(midi.messages(), (Messages{on(60), on(62), on(64), on(65), on(67)}));
     release(Qt::Key_C);
     press(Qt::Key_V);  // V is still held: its repeat is not a new stroke
     EXPECT_EQ(midi.messages().back(), off(64));
@@ -160,19 +182,35 @@ TEST_F(Playing, HomeAndEndMoveTheInstrumentAndStopAtTheEnds)
 
 TEST_F(Playing, TheChatLineTakesTheKeysWhileShownButKeyUpsStillEndNotes)
 {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_EVENTUALLY(form->isActiveWindow(), 5000);
+    std::uint64_t time = 1000;
+    send(QEvent::KeyPress, Qt::Key_Z, false, "z", time);  // a note held
     QLineEdit* chat = form->controls().txtSend;
     chat->setEnabled(true);
     chat->show();
-    form->NoteOn(0);  // a note already sounding
     midi.clear();
-    send(QEvent::KeyPress, Qt::Key_H, false, "h");
-    send(QEvent::KeyRelease, Qt::Key_H, false, "h");
-    send(QEvent::KeyPress, Qt::Key_I, false, "i");
-    send(QEvent::KeyRelease, Qt::Key_I, false, "i");
+    // The first letter moves the keyboard to the chat line, which ends the
+    // held note; the letters type, and their key-ups send note-offs.
+    send(QEvent::KeyPress, Qt::Key_H, false, "h", time += 100);
+    EXPECT_EQ(midi.messages(), (Messages{off(60)}));
+    send(QEvent::KeyRelease, Qt::Key_H, false, "h", time += 100);
+    send(QEvent::KeyPress, Qt::Key_I, false, "i", time += 100);
+    send(QEvent::KeyRelease, Qt::Key_I, false, "i", time += 100);
     EXPECT_EQ(chat->text(), "hi");
     EXPECT_EQ(form->focusWidget(), chat);
-    send(QEvent::KeyRelease, Qt::Key_Z, false, "z");
-    EXPECT_EQ(midi.messages(), (Messages{off(68), off(89), off(60)}));
+    EXPECT_EQ(midi.messages(), (Messages{off(60), off(68), off(89)}));
+
+    // Z, held when the chat line took the keyboard, types nothing with its
+    // auto-repeat until it is released; its next stroke types again.
+    for (int i = 0; i < 5; ++i)
+        send(QEvent::KeyPress, Qt::Key_Z, true, "z", time += 40);
+    EXPECT_EQ(chat->text(), "hi");
+    send(QEvent::KeyRelease, Qt::Key_Z, false, "z", time += 40);
+    send(QEvent::KeyPress, Qt::Key_Z, false, "z", time += 300);
+    send(QEvent::KeyRelease, Qt::Key_Z, false, "z", time += 100);
+    EXPECT_EQ(chat->text(), "hiz");
 
     chat->setEnabled(false);  // disabled: the keys play again
     tap(Qt::Key_X);

@@ -48,9 +48,9 @@ TEST_F(Recording, ANoteThenARestAreWrittenAtReleaseAndNextPress)
     clock.advance(340ms);
     release(Qt::Key_Comma);
     EXPECT_EQ(log(), "12: 34\r\n");
-    clock.advance(79ms);  // seven whole counts
+    clock.advance(79ms);  // at 419 ms: step 42 of the recording's grid
     press(Qt::Key_Period);  // key 14
-    EXPECT_EQ(log(), "12: 34\r\nS: 7\r\n");
+    EXPECT_EQ(log(), "12: 34\r\nS: 8\r\n");
     EXPECT_EQ(form->windowTitle(), "Recording: 14");
 }
 
@@ -107,9 +107,30 @@ TEST_F(Recording, AReleaseAndPressInTheSameTickWriteARestOfZero)
     press(Qt::Key_Z);
     clock.advance(100ms);
     release(Qt::Key_Z);
-    clock.advance(9ms);
+    clock.advance(4ms);
     press(Qt::Key_X);
     EXPECT_EQ(log(), "0: 10\r\nS: 0\r\n");
+}
+
+TEST_F(Recording, TheLinesAddUpToThePlayedLength)
+{
+    // Twenty notes of 136 ms with rests of 67 ms: each line alone would lose
+    // most of a count; on one grid the lines add up to the whole.
+    record();
+    clock.advance(3ms);
+    for (int i = 0; i < 20; ++i) {
+        press(Qt::Key_Z);
+        clock.advance(136ms);
+        release(Qt::Key_Z);
+        clock.advance(67ms);
+    }
+    press(Qt::Key_X);
+    const QList<QByteArray> lines = log().split('\n');
+    int total = 0;
+    for (const QByteArray& line : lines)
+        if (const qsizetype colon = line.indexOf(':'); colon >= 0)
+            total += line.mid(colon + 1).trimmed().toInt();
+    EXPECT_NEAR(total, 20 * 203 / 10, 1) << log().toStdString();
 }
 
 TEST_F(Recording, TogglingRecordTwiceZeroesTheCountsAndWritesNothing)
