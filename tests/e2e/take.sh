@@ -45,7 +45,7 @@ sleep 0.5
 xdotool windowfocus --sync "$WINDOW"
 # Load replays the event log, one note after another, first: the take waits.
 xdotool key F11
-sleep 0.3
+for _ in $(seq 50); do grep -q "Replay Take refused\|replaying the take" "$WORK/t/log" && break; sleep 0.1; done
 grep -q "Replay Take refused" "$WORK/t/log" || fail "the take played over the recording's replay"
 for _ in $(seq 40); do
   sleep 0.5
