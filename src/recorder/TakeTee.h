@@ -14,9 +14,11 @@ public:
     int close() override { return out_.close(); }
     void shortMsg(std::uint32_t message) override
     {
-        out_.shortMsg(message);
+        // Stamped as it is handed on: the output's own time (a synthesizer
+        // starting a voice) does not move it.
         if (paused_ == 0)
             take_.add(message);
+        out_.shortMsg(message);
     }
     void setLateFailureHandler(std::function<void()> handler) override { out_.setLateFailureHandler(std::move(handler)); }
 
