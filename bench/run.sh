@@ -32,6 +32,19 @@ row "key event to MIDI message (recording output)" \
     "median $(sed -E 's/.*median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us.*/\1/' <<<"$out") µs" \
     "build/bench_key_to_midi"
 
+# The take's cost on the key's path, and the tee alone.
+take_seconds=60; [ $quick = 1 ] && take_seconds=10
+out=$(build/bench_take_cost "$take_seconds" 2>/dev/null | grep -E "^(tee, recording|key event|take replay)")
+row "replay of a take over $take_seconds s (real clock)" \
+    "late p99 $(sed -nE 's/^take replay.*p99 ([0-9.]+) ms.*/\1/p' <<<"$out") ms, worst $(sed -nE 's/^take replay.*worst ([0-9.]+) ms.*/\1/p' <<<"$out") ms, at the end $(sed -nE 's/^take replay.*at the end ([-0-9.]+) ms.*/\1/p' <<<"$out") ms" \
+    "build/bench_take_cost $take_seconds"
+row "keeping a take, per message through the tee (real clock)" \
+    "median $(sed -nE 's/^tee, recording: median ([0-9]+) ns.*/\1/p' <<<"$out") ns, p99 $(sed -nE 's/^tee, recording: .*p99 ([0-9]+) ns.*/\1/p' <<<"$out") ns" \
+    "build/bench_take_cost"
+row "key event to MIDI message with Record on (log and take) vs off" \
+    "median $(sed -nE 's/^key event.*Record on.*median ([0-9.]+) us.*/\1/p' <<<"$out") vs $(sed -nE 's/^key event.*Record off: median ([0-9.]+) us.*/\1/p' <<<"$out") µs" \
+    "build/bench_take_cost"
+
 # MIDI keyboard to synthesizer: a source port on a private JACK server (dummy
 # driver, 128 frames at 48 kHz) plays into Velorin's input port.
 jack_server="velorin-bench-$$"

@@ -11,6 +11,7 @@
 #include "net/WireFormat.h"
 #include "recorder/EventLog.h"
 #include "recorder/Recorder.h"
+#include "recorder/Take.h"
 
 #include <filesystem>
 #include <fstream>
@@ -150,6 +151,36 @@ void commandLines()
     seed("command_line", "quoted", args({"\"/home/pat/my", "tunes/evening.mus\""}));
     seed("command_line", "other", args({"--help", "notes.txt"}));
 }
+// A take as the window keeps it, its journal, and MIDI files as other
+// programs write them: two tracks with running status, a tempo change, a
+// system-exclusive message and a text event.
+void midiFiles()
+{
+    ManualClock clock;
+    Take take(clock);
+    take.start();
+    for (const std::uint32_t m : {0x403C90u, 0x504090u, 0x7F40B0u}) {
+        take.add(m);
+        clock.advance(std::chrono::milliseconds(120));
+    }
+    take.add(0x603E90u);
+    clock.advance(std::chrono::milliseconds(300));
+    take.add(0x0040B0u);
+    take.stop();
+    seed("midi_file", "take.mid", take.toMidiFile());
+    seed("midi_file", "take.journal", take.takeJournal());
+    const std::string header("MThd\0\0\0\6\0\1\0\2\x01\xE0", 14);
+    const std::string tempoTrack("\0\xFF\x51\x03\x07\xA1\x20\x83\x60\xFF\x51\x03\x0F\x42\x40\0\xFF\x2F\0", 19);
+    const std::string notes("\0\xC0\x13\0\x90\x3C\x64\0\x40\x50\x81\x70\x3C\0\0\xF0\x03\x7E\x7F\xF7"
+                            "\x10\xFF\x01\x02hi\x83\x60\x90\x40\0\0\xFF\x2F\0", 35);
+    const auto chunk = [](const std::string& body) {
+        std::string c = "MTrk";
+        for (int shift = 24; shift >= 0; shift -= 8)
+            c += static_cast<char>((body.size() >> shift) & 0xFF);
+        return c + body;
+    };
+    seed("midi_file", "two_tracks.mid", header + chunk(tempoTrack) + chunk(notes));
+}
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -166,5 +197,6 @@ int main(int argc, char* argv[])
     shortcuts();
     sharedPlay();
     commandLines();
+    midiFiles();
     return 0;
 }

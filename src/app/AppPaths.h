@@ -46,6 +46,9 @@ struct AppPaths {
     std::string guidePage(const Files& files) const { return shippedFile(files, "guide.html"); }
     std::string iconFile(const Files& files) const { return shippedFile(files, "velorin.svg"); }
     std::string midiFile() const { return inMidiFolder("piano.mid"); }
+    // The take beside the event log, and its journal while Record is on.
+    std::string takeFile() const { return inMidiFolder("take.mid"); }
+    std::string takeJournal() const { return inMidiFolder("take.journal"); }
 
     // The program and its settings as the updater installs them.
     std::string installedProgram() const { return inMidiFolder("velorin"); }

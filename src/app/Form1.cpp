@@ -21,6 +21,7 @@
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
 #include "recorder/ShellCommands.h"
+#include "recorder/TakeControls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,7 +51,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
       services_(std::move(services)),
       ui_(this),
       portNotices_(*ui_.midiNotice),
-      midi_(services_.midi),
+      takeTee_(services_.midi, services_.clock),
+      replayHost_(static_cast<PlayerHost&>(*this), takeTee_),
+      midi_(takeTee_),
       input_(*this),
       repeats_([this](int code) { input_.keyDown(code); }, [this](int code) { input_.keyUp(code); })
 {
@@ -62,9 +65,12 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(&repeatFlush_, &QTimer::timeout, this, [this] { repeats_.flush(); });
     timer3_.setInterval(2000);
     timer4_.setInterval(1000);
-    recorder_ = std::make_unique<RecorderControls>(*this, static_cast<PlayerHost&>(*this), ui_, services_.files,
-                                                   services_.paths, services_.clock);
+    recorder_ = std::make_unique<RecorderControls>(*this, replayHost_, ui_, services_.files, services_.paths,
+                                                   services_.clock);
     sequences_ = new SequenceFiles(this, ui_, *recorder_, services_.files, services_.paths);
+    take_ = std::make_unique<TakeControls>(*this, ui_, takeTee_, services_.midi, *recorder_, services_.files,
+                                           services_.paths, services_.clock);
+    sequences_->setTake(take_.get());
     network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
     for (const char* key : {"load", "colr", "set", "rec", "rep1", "help", "rep", "midi", "cls", "sav"})
         imlToolbar_.add(QString::fromLatin1(key), QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(key))));

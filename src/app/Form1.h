@@ -10,6 +10,8 @@
 #include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
 #include "recorder/Player.h"
+#include "recorder/TakeTee.h"
+#include "recorder/UntakenPlayerHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -33,6 +35,7 @@ class NetworkPlay;
 class PlaySocket;
 class RecorderControls;
 class SequenceFiles;
+class TakeControls;
 class SettingsStore;
 class SkinColours;
 class ShellCommands;
@@ -85,6 +88,7 @@ public:
     MidiSender& midi() { return midi_; }
     RecorderControls& recorder() { return *recorder_; }
     SequenceFiles& sequences() { return *sequences_; }
+    TakeControls& take() { return *take_; }
     NetworkPlay& network() { return *network_; }
     // The owner-drawn menus, once start-up has set them up.
     cMenus* menus() const { return menus_.get(); }
@@ -169,6 +173,9 @@ private:
     Form1Controls ui_;
     MidiPortNotices portNotices_;
     QString captionBeforeFailure_;
+    // What goes out also goes into the take while Record is on.
+    TakeTee takeTee_;
+    UntakenPlayerHost replayHost_;
     MidiSender midi_;
     KeyHolds holds_;
     NoteInput input_;
@@ -184,6 +191,7 @@ private:
     QTimer timer3_;
     QTimer timer4_;
     std::unique_ptr<RecorderControls> recorder_;
+    std::unique_ptr<TakeControls> take_;
     std::unique_ptr<SkinColours> skin_;
     SequenceFiles* sequences_;
     NetworkPlay* network_;

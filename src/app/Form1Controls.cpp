@@ -165,6 +165,7 @@ Form1Controls::Form1Controls(QMainWindow* window)
     mnufileclear = item(mnufile, "mnufileclear", "Clear playlist", Qt::Key_F5);
     mnuUndoClear = item(mnufile, "mnuUndoClear", "&Undo Clear", {}, false);
     midiconv = item(mnufile, "midiconv", "&Create MIDI", Qt::Key_F6, false);
+    mnuSaveTake = item(mnufile, "mnuSaveTake", "Save &Take as MIDI...");
     mnuFileexit = item(mnufile, "mnuFileexit", "&Exit", Qt::Key_F7);
 
     mnuextr = bar->addMenu(QStringLiteral("&Extra"));
@@ -172,6 +173,9 @@ Form1Controls::Form1Controls(QMainWindow* window)
     mnuRecord = item(mnuextr, "mnuRecord", "&Record", Qt::Key_F8);
     mnuRecord->setCheckable(true);
     mnuReplaymid = item(mnuextr, "mnuReplaymid", "&Replay", Qt::Key_F12);
+    // The take as it was played, chords and all; checked while it plays.
+    mnuReplayTake = item(mnuextr, "mnuReplayTake", "Replay &Take", Qt::Key_F11);
+    mnuReplayTake->setCheckable(true);
     mnuSet = item(mnuextr, "mnuSet", "Settings");
     mnuinstrx = item(mnuextr, "mnuinstrx", "Instrument", Qt::Key_F9);
     mnucolr = item(mnuextr, "mnucolr", "Color");

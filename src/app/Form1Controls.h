@@ -49,10 +49,12 @@ struct Form1Controls {
     QAction* mnufileclear;
     QAction* mnuUndoClear;  // brings back the recording the last Clear removed
     QAction* midiconv;
+    QAction* mnuSaveTake;
     QAction* mnuFileexit;
     QMenu* mnuextr;
     QAction* mnuRecord;
     QAction* mnuReplaymid;
+    QAction* mnuReplayTake;
     QAction* mnuSet;
     QAction* mnuinstrx;
     QAction* mnucolr;

@@ -89,7 +89,7 @@ RecorderControls::RecorderControls(Form1& form, PlayerHost& host, const Form1Con
 
 void RecorderControls::replay()
 {
-    if (player_.running())
+    if (player_.running() || (replayAllowed_ && !replayAllowed_()))
         return;
     // No log, or one that cannot be read: nothing to play.
     if (auto log = files_.read(paths_.eventLog()))
@@ -115,6 +115,7 @@ void RecorderControls::clear()
     }
     files_.remove(paths_.eventLog());
     form_.setWindowTitle(QStringLiteral("Velorin Piano"));
+    emit cleared();
 }
 
 void RecorderControls::undoClear()

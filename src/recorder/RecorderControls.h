@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class Files;
 class Form1;
 struct AppPaths;
@@ -37,6 +39,13 @@ public:
     // The same, once the current event is handled: after the log changed.
     void colourSoon();
 
+    // Asked before each replay: another player may hold the output.
+    void setReplayAllowed(std::function<bool()> allowed) { replayAllowed_ = std::move(allowed); }
+
+signals:
+    // Clear has run: the recording is gone.
+    void cleared();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -51,4 +60,5 @@ private:
     Player player_;
     QFileSystemWatcher logWatch_;
     QTimer timer5_;
+    std::function<bool()> replayAllowed_;
 };

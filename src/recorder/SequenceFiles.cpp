@@ -6,6 +6,7 @@
 #include "recorder/CommandLine.h"
 #include "recorder/EventLog.h"
 #include "recorder/RecorderControls.h"
+#include "recorder/TakeControls.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -25,7 +26,10 @@ QString SequenceFiles::choose(Mode mode)
     if (chooser_)
         return chooser_(mode);
     QFileDialog dialog(window_);
-    dialog.setNameFilter(QStringLiteral("Music Sequence (*.mus)"));
+    if (mode == Mode::Open)
+        dialog.setNameFilters({QStringLiteral("Music Sequence (*.mus)"), QStringLiteral("Standard MIDI File (*.mid *.midi)")});
+    else
+        dialog.setNameFilter(QStringLiteral("Music Sequence (*.mus)"));
     dialog.setDefaultSuffix(QStringLiteral("mus"));
     dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -36,12 +40,25 @@ QString SequenceFiles::choose(Mode mode)
 
 void SequenceFiles::tell(const QString& what, const std::string& path)
 {
+    tellWhy(what, path, files_.lastError());
+}
+
+void SequenceFiles::tellWhy(const QString& what, const std::string& path, const std::string& reason)
+{
     QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
                     what + QStringLiteral(" ") + QString::fromStdString(path) + QStringLiteral(": ") +
-                        QString::fromStdString(files_.lastError()),
+                        QString::fromStdString(reason),
                     QMessageBox::Ok, window_);
     box.exec();
 }
+
+namespace {
+bool isMidiFileName(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".mid"), Qt::CaseInsensitive) ||
+           path.endsWith(QStringLiteral(".midi"), Qt::CaseInsensitive);
+}
+}  // namespace
 
 void SequenceFiles::save()
 {
@@ -59,6 +76,8 @@ void SequenceFiles::save()
         tell(QStringLiteral("Could not read the recording"), paths_.eventLog());
     else if (!files_.writeAtomically(target.toStdString(), *bytes))
         tell(QStringLiteral("Could not save"), target.toStdString());
+    else if (take_ && !take_->saveBeside(target.toStdString()))
+        tell(QStringLiteral("Could not save the take"), TakeControls::besidePath(target.toStdString()));
 }
 
 void SequenceFiles::load()
@@ -67,6 +86,10 @@ void SequenceFiles::load()
     const QString source = choose(Mode::Open);
     if (source.isEmpty() || !files_.fileExists(source.toStdString()))
         return;
+    if (take_ && isMidiFileName(source)) {
+        loadMidiFile(source.toStdString());
+        return;
+    }
     const auto bytes = files_.read(source.toStdString());
     if (!bytes) {
         tell(QStringLiteral("Could not load"), source.toStdString());
@@ -77,8 +100,27 @@ void SequenceFiles::load()
         tell(QStringLiteral("Could not write the recording"), paths_.eventLog());
         return;
     }
+    std::string reason;
+    if (take_ && !take_->loadBeside(source.toStdString(), &reason))
+        tellWhy(QStringLiteral("Could not load the take"), TakeControls::besidePath(source.toStdString()), reason);
     recorder_.colourSoon();
     recorder_.replay();
+}
+
+void SequenceFiles::loadMidiFile(const std::string& path)
+{
+    // Read first: a file that is not a MIDI file changes nothing. Then it
+    // is the recording, with no event log, and plays at once.
+    std::string reason;
+    auto events = take_->readMidiFile(path, &reason);
+    if (!events) {
+        tellWhy(QStringLiteral("Could not load"), path, reason);
+        return;
+    }
+    recorder_.clear();
+    take_->setTake(std::move(*events));
+    recorder_.colourSoon();
+    take_->replayTake();
 }
 
 void SequenceFiles::chopen(const std::vector<std::string>& arguments)
@@ -112,6 +154,10 @@ bool SequenceFiles::open(const std::string& path)
         tell(QStringLiteral("Could not write the recording"), paths_.eventLog());
         return false;
     }
+    // A take beside the file that cannot be read is left out quietly.
+    std::string reason;
+    if (take_)
+        take_->loadBeside(path, &reason);
     recorder_.colourSoon();
     recorder_.replaySoon();
     return true;

@@ -10,6 +10,7 @@
 class Files;
 class QWidget;
 class RecorderControls;
+class TakeControls;
 struct AppPaths;
 struct Form1Controls;
 
@@ -36,15 +37,20 @@ public:
     bool open(const std::string& path);
 
     void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+    // The take saved and loaded beside each sequence file.
+    void setTake(TakeControls* take) { take_ = take; }
 
 private:
     QString choose(Mode mode);
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
+    void tellWhy(const QString& what, const std::string& path, const std::string& reason);
+    void loadMidiFile(const std::string& path);
 
     QWidget* window_;
     RecorderControls& recorder_;
     Files& files_;
     const AppPaths& paths_;
     Chooser chooser_;
+    TakeControls* take_ = nullptr;
 };

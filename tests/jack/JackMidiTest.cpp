@@ -8,6 +8,8 @@
 #include "platform/QueuedMidiIn.h"
 #include "platform/RtMidiPortIn.h"
 #include "platform/SystemMidiOut.h"
+#include "recorder/TakeControls.h"
+#include "recorder/TakeTee.h"
 #include "support/JackServer.h"
 #include "support/WavFile.h"
 
@@ -189,6 +191,34 @@ TEST_F(JackMidi, KeysFromASourceSoundAtTheirVelocityAndAreRecorded)
     EXPECT_TRUE(play(keys, {0xC7, 40}, 0x28C3));
     EXPECT_EQ(form->controls().HScrollPatch->value(), 40);
     EXPECT_EQ(log(), recorded);
+
+    // The take holds all that went out, in order, after the instrument it
+    // began on: velocities, the pedal and the bend as sent, to the millisecond.
+    const auto taken = [this] {
+        std::vector<std::uint32_t> out;
+        for (const TakeEvent& e : form->take().tee().take().events())
+            out.push_back(e.message);
+        return out;
+    };
+    const auto at = [this](std::uint32_t message) {
+        for (const TakeEvent& e : form->take().tee().take().events())
+            if (e.message == message)
+                return static_cast<int>(e.ms);
+        return -1;
+    };
+    std::vector<std::uint32_t> sent{0xC3};
+    sent.insert(sent.end(), midi.messages().begin(), midi.messages().end());
+    EXPECT_EQ(taken(), sent);
+    EXPECT_EQ(at(0x3E83) - at(0x4D3E93), 250);
+    EXPECT_EQ(at(0x6483) - at(0x016493), 100);
+    // Record off leaves nothing held: the pedal goes up.
+    form->controls().mnuRecord->trigger();
+    const auto all = taken();
+    EXPECT_EQ(std::vector<std::uint32_t>(all.begin() + static_cast<long>(sent.size()), all.end()),
+              (std::vector<std::uint32_t>{0x40B3}));
+    const auto saved = Take::fromMidiFile(TempEnvironment::read(env.midiFolder() + "/take.mid").toStdString());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, form->take().tee().take().events());
 }
 
 TEST_F(JackMidi, ASourceIsFoundWhenItAppearsAndAgainWhenItComesBack)

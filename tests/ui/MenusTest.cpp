@@ -28,15 +28,17 @@ TEST_F(Menus, ReadsTheWindowsMenusDepthFirst)
 {
     ASSERT_NE(form->menus(), nullptr);
     cMenus& m = menus();
-    ASSERT_EQ(m.ItemCount(), 18);
-    const char* names[] = {"mnufile", "mnuFileSav", "mnufileload", "mnufileConnect", "mnuserv", "mnufileclear",
-                           "mnuUndoClear", "midiconv", "mnuFileexit", "mnuextr", "mnuRecord", "mnuReplaymid", "mnuSet", "mnuinstrx",
-                           "mnucolr", "mnuhlp", "mnurdme", "mnuAbout"};
-    for (int i = 0; i < 18; ++i)
+    ASSERT_EQ(m.ItemCount(), 20);
+    const char* names[] = {"mnufile",      "mnuFileSav",   "mnufileload",   "mnufileConnect", "mnuserv",
+                           "mnufileclear", "mnuUndoClear", "midiconv",      "mnuSaveTake",    "mnuFileexit",
+                           "mnuextr",      "mnuRecord",    "mnuReplaymid",  "mnuReplayTake",  "mnuSet",
+                           "mnuinstrx",    "mnucolr",      "mnuhlp",        "mnurdme",        "mnuAbout"};
+    for (int i = 0; i < 20; ++i)
         EXPECT_EQ(m.ItemKey(i + 1), names[i]) << i;
     EXPECT_EQ(m.ItemCaption("mnuFileSav"), "&Save");
     EXPECT_EQ(m.ItemKeyAccel("mnuFileSav"), "F1");
     EXPECT_EQ(m.ItemKeyAccel("mnuReplaymid"), "F12");
+    EXPECT_EQ(m.ItemKeyAccel("mnuReplayTake"), "F11");
     EXPECT_EQ(m.ItemKeyAccel("mnuSet"), "");
     EXPECT_TRUE(m.ItemTopMenu("mnufile"));
     EXPECT_FALSE(m.ItemTopMenu("mnuFileSav"));
@@ -65,7 +67,7 @@ TEST_F(Menus, IndexLookUps)
     EXPECT_EQ(m.IndexForKey("99"), 0);
     EXPECT_EQ(m.IndexForKey("3"), 3);
     EXPECT_EQ(m.IndexForKey(0), 0);
-    EXPECT_EQ(m.IndexForKey(19), 0);
+    EXPECT_EQ(m.IndexForKey(21), 0);
     m.CurrentMenuIndex = 5;
     EXPECT_EQ(m.IndexForKey(), 5);
     EXPECT_EQ(m.ItemKey(), "mnuserv");
@@ -104,13 +106,13 @@ TEST_F(Menus, RegisteredShortcutsFireOnEveryKeyTheyName)
     QSignalSpy clicks(&m, &cMenus::Click);
     m.setItemKeyAccel("Ctrl+S|Ctrl+K", "mnuSet");
     EXPECT_EQ(m.acceleratorRegistry(), "|Ctrl+S|Ctrl+K|");
-    EXPECT_EQ(m.IndexForKeyAccel("Ctrl+K"), 13);
+    EXPECT_EQ(m.IndexForKeyAccel("Ctrl+K"), 15);
     EXPECT_EQ(m.IndexForKeyAccel("F9"), 0);  // shown by an item, but never registered
     EXPECT_EQ(form->controls().mnuSet->text(), "Settings\tCtrl+S");  // the first one is shown
     EXPECT_TRUE(m.KeyAccelPressed("Ctrl+S"));
     EXPECT_TRUE(m.KeyAccelPressed("Ctrl+K"));
     ASSERT_EQ(clicks.count(), 2);
-    EXPECT_EQ(clicks.at(0).at(0).toInt(), 13);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), 15);
 
     m.setItemKeyAccel("Ctrl+T", "mnuSet");
     EXPECT_FALSE(m.KeyAccelPressed("Ctrl+S"));
@@ -146,8 +148,9 @@ TEST_F(Menus, ShortcutFilesRoundTripAndRefuseStrangers)
     m.setItemKeyAccel("Alt+X", "mnucolr");
     ASSERT_TRUE(m.SaveShortcuts(shortcutsFile()));
     const QByteArray saved = TempEnvironment::read(shortcutsFile());
-    EXPECT_EQ(saved.count('\0'), 3 + 3 * 18);
+    EXPECT_EQ(saved.count('\0'), 3 + 3 * 20);
     EXPECT_TRUE(saved.startsWith(QByteArray("\0[Tarvo-Menus-Shortcuts]\0[V-1-0-0]\0K\0mnufile\0\0", 46)));
+    EXPECT_TRUE(saved.contains(QByteArray("\0K\0mnuReplayTake\0F11\0", 21)));
 
     m.setItemKeyAccel("", "mnuSet");
     m.setItemKeyAccel("F9", "mnucolr");

@@ -3,11 +3,15 @@
 
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
+#include "recorder/TakeControls.h"
+#include "midi/PianoKey.h"
+#include "midi/StandardMidiFile.h"
 #include "support/MessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -139,4 +143,47 @@ TEST_F(Sequences, AFileThatIsNoSequenceIsNamedAndTheRecordingKept)
         EXPECT_EQ(form->windowTitle(), "Velorin Piano - 127 Tones");
         stop();
     }
+}
+
+TEST_F(Sequences, AMidiFileLoadsOnItsOwnAsTheTakeAndAnythingElseNamedSoIsRefusedWithItsReason)
+{
+    start();
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    const QString takeFile = env.midiFolder() + "/take.mid";
+    MessageBoxes boxes;
+
+    const QString bad = env.root() + "/notes.mid";
+    TempEnvironment::write(bad, "12: 34\r\nS: 7\r\n");
+    answer(bad);
+    form->sequences().load();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown.front(), "velorin|Could not load " + bad +
+                                        ": it is not a Standard MIDI File: it does not begin with \"MThd\"");
+    EXPECT_EQ(TempEnvironment::read(logPath()), "0: 1\r\n");
+    EXPECT_FALSE(QFile::exists(takeFile));
+
+    // Another program's file: a chord of C and E with their own velocities.
+    const QString good = env.root() + "/chord.mid";
+    TempEnvironment::write(good, QByteArray::fromStdString(StandardMidiFile::formatZero(
+                                     {{0, {0x90, 60, 0x50}}, {0, {0x90, 64, 0x30}}, {800, {0x80, 60, 0}}, {800, {0x80, 64, 0}}})));
+    answer(good);
+    midi.clear();
+    form->sequences().load();
+    EXPECT_EQ(boxes.shown.size(), 1);
+    EXPECT_FALSE(QFile::exists(logPath()));  // the take is the recording now
+    EXPECT_EQ(TempEnvironment::read(takeFile), TempEnvironment::read(good));
+    ASSERT_TRUE(form->take().playing());
+    ASSERT_TRUE(clock.runNext());
+    EXPECT_EQ(midi.messages(), (std::vector<std::uint32_t>{0x503C90, 0x304090}));
+    EXPECT_TRUE(form->controls().key[0]->shownPressed());
+    EXPECT_TRUE(form->controls().key[4]->shownPressed());
+    // The log's replay waits for the take.
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    form->controls().mnuReplaymid->trigger();
+    EXPECT_FALSE(form->recorder().player().running());
+    clock.runAll();
+    EXPECT_FALSE(form->take().playing());
+    EXPECT_FALSE(form->controls().key[0]->shownPressed());
+    EXPECT_EQ(midi.messages().at(2), 0x3C80u);
+    EXPECT_EQ(midi.messages().at(3), 0x4080u);
 }
