@@ -72,6 +72,7 @@ struct PlayServer::Client {
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
     bool gone = false;
+    bool bridge = false;  // another door's players, not one person
 };
 
 PlayServer::PlayServer(Log log, std::size_t maxBuffered)
@@ -246,6 +247,28 @@ void PlayServer::accept()
         byFd_[static_cast<std::size_t>(fd)] = std::move(client);
     }
     clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
+}
+
+bool PlayServer::adopt(Fd socket, std::string name, bool bridge)
+{
+    const int fd = socket.get();
+    if (fd < 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0 ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
+        fail("cannot take the connection");
+        return false;
+    }
+    auto client = std::make_unique<Client>();
+    client->fd = std::move(socket);
+    client->peer = std::move(name);
+    client->bridge = bridge;
+    if (byFd_.size() <= static_cast<std::size_t>(fd))
+        byFd_.resize(static_cast<std::size_t>(fd) + 1);
+    client->index = clients_.size();
+    clients_.push_back(client.get());
+    log_("connect " + client->peer);
+    byFd_[static_cast<std::size_t>(fd)] = std::move(client);
+    clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
+    return true;
 }
 
 void PlayServer::read(Client& client)

@@ -42,6 +42,11 @@ public:
     // Safe from any thread.
     int clientCount() const { return clientCount_.load(std::memory_order_relaxed); }
 
+    // Takes a socket that is already connected (one end of a socket pair) as
+    // one more client, named as given in the log. A bridge carries the
+    // players of another door, many people in one connection.
+    bool adopt(Fd socket, std::string name, bool bridge = false);
+
     // Serves until stop(); false if the loop itself failed (errorString()).
     bool run();
     // Makes run() return after the pass under way. Safe from any thread and

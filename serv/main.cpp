@@ -1,4 +1,5 @@
 // serv: the play server of Velorin's shared play.
+#include "DoorProcess.h"
 #include "PlayServer.h"
 
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 constexpr const char* help =
@@ -21,7 +23,15 @@ constexpr const char* help =
     "Options:\n"
     "  -h, --help        Displays help on commandline options.\n"
     "  --port <N>        TCP port to listen on (default 9352; 0 picks a free one).\n"
-    "  --bind <ADDRESS>  Address to listen on (default: all interfaces).\n";
+    "  --bind <ADDRESS>  Address to listen on (default: all interfaces).\n"
+    "  --web <N>         Also open the web door on TCP port N (0 picks a free one): the page that plays in\n"
+    "                    the browser, and its players over WebSocket. Off unless asked.\n"
+    "  --web-bind <ADDRESS>       Address of the web door (default: that of --bind).\n"
+    "  --web-origin <ORIGIN>      A page origin allowed to join, such as https://piano.example.org; may be\n"
+    "                             given again. Without it only pages of the door's own address join.\n"
+    "  --web-max-clients <N>      Most browser players at once (default 256).\n"
+    "  --web-max-rooms <N>        Most rooms at once besides the lobby (default 64).\n"
+    "  --web-soundfont <FILE>     The SoundFont the page plays with (default: Debian's TimGM6mb).\n";
 
 std::atomic<PlayServer*> running{nullptr};
 
@@ -84,12 +94,25 @@ bool parsePort(const std::string& text, unsigned& port)
     port = static_cast<unsigned>(std::stoul(text));
     return port <= 65535;
 }
+
+// serv-web, the web door, lives beside serv.
+std::string doorProgram()
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return "serv-web";
+    std::string path(self, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1) + "serv-web";
+}
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     std::string portText = "9352";
     std::string bind;
+    std::string webPort;
+    std::vector<std::string> webOptions;  // handed to the door, which checks them
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help" || arg == "-?") {
@@ -105,6 +128,12 @@ int main(int argc, char* argv[])
             value = &portText;
         else if (name == "--bind")
             value = &bind;
+        else if (name == "--web")
+            value = &webPort;
+        std::string webValue;
+        const bool webOption = name.rfind("--web-", 0) == 0;
+        if (webOption)
+            value = &webValue;
         if (!value) {
             std::fprintf(stderr, "serv: unknown option '%s'.\n%s", arg.c_str(), help);
             return 1;
@@ -117,6 +146,19 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "serv: missing value after '%s'.\n", arg.c_str());
             return 1;
         }
+        if (webOption) {
+            webOptions.push_back(name);
+            webOptions.push_back(webValue);
+        }
+    }
+    if (!webOptions.empty() && webPort.empty()) {
+        std::fprintf(stderr, "serv: the --web-... options need --web <PORT>.\n");
+        return 2;
+    }
+    unsigned doorPort = 0;
+    if (!webPort.empty() && !parsePort(webPort, doorPort)) {
+        std::fprintf(stderr, "serv: not a port number: %s\n", webPort.c_str());
+        return 2;
     }
     unsigned port = 0;
     if (!parsePort(portText, port)) {
@@ -136,6 +178,9 @@ int main(int argc, char* argv[])
     }
     std::signal(SIGPIPE, SIG_IGN);  // a closed log must not end the server
 
+    // Declared first so that it goes last: the relay closes the door's
+    // bridge, then the door is waited for.
+    DoorProcess door;
     // Ready for SIGTERM and SIGINT before anyone can know the server is there.
     PlayServer server(say);
     const StopOnTermination stopper(server);
@@ -143,6 +188,20 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "serv: cannot listen on %s:%u: %s\n", bind.empty() ? "0.0.0.0" : bind.c_str(), port,
                      server.errorString().c_str());
         return 1;
+    }
+    if (!webPort.empty()) {
+        std::vector<std::string> arguments{"--port", std::to_string(doorPort)};
+        if (!bind.empty())
+            arguments.insert(arguments.end(), {"--bind", bind});
+        arguments.insert(arguments.end(), webOptions.begin(), webOptions.end());
+        if (!door.start(doorProgram(), arguments)) {
+            std::fprintf(stderr, "serv: %s\n", door.errorString().c_str());
+            return door.exitCode() == 2 ? 2 : 1;
+        }
+        if (!server.adopt(door.takeRelayEnd(), "web door", true)) {
+            std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
+            return 1;
+        }
     }
     say("listening on " + server.address() + ":" + std::to_string(server.port()));
     if (!server.run()) {

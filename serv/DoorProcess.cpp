@@ -1,0 +1,124 @@
+#include "DoorProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+// The child finds its bridge and its ready pipe at these numbers.
+constexpr int bridgeFd = 3;
+constexpr int readyFd = 4;
+constexpr int readyWaitMs = 15000;
+
+void pause(long ms)
+{
+    timespec t{0, ms * 1000000L};
+    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
+    }
+}
+}  // namespace
+
+DoorProcess::~DoorProcess() { stop(); }
+
+bool DoorProcess::start(const std::string& program, const std::vector<std::string>& arguments)
+{
+    int pair[2];
+    int ready[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        error_ = std::string("cannot make a socket pair: ") + std::strerror(errno);
+        return false;
+    }
+    Fd relay(pair[0]), door(pair[1]);
+    if (pipe2(ready, O_CLOEXEC) != 0) {
+        error_ = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    Fd readyRead(ready[0]), readyWrite(ready[1]);
+
+    // Everything the child needs is made before the fork: after it, only
+    // calls that are safe there.
+    std::vector<std::string> words{program, "--bridge-fd", std::to_string(bridgeFd), "--ready-fd",
+                                   std::to_string(readyFd)};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const pid_t parent = getpid();
+
+    const pid_t pid = fork();
+    if (pid < 0) {
+        error_ = std::string("cannot start the web door: ") + std::strerror(errno);
+        return false;
+    }
+    if (pid == 0) {
+        // The door ends with the relay, however the relay ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(1);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int s : {SIGTERM, SIGINT, SIGHUP})
+            signal(s, SIG_DFL);
+        // dup2 leaves close-on-exec off on the copies, so these two survive
+        // exec and everything else of the relay's is closed.
+        if (dup2(door.get(), bridgeFd) < 0 || dup2(readyWrite.get(), readyFd) < 0)
+            _exit(1);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    pid_ = pid;
+    door.reset();
+    readyWrite.reset();
+
+    // The door writes one byte once it listens, or ends.
+    pollfd p{readyRead.get(), POLLIN, 0};
+    int polled;
+    do {
+        polled = poll(&p, 1, readyWaitMs);
+    } while (polled < 0 && errno == EINTR);
+    char byte = 0;
+    if (polled == 1 && ::read(readyRead.get(), &byte, 1) == 1) {
+        relayEnd_ = std::move(relay);
+        return true;
+    }
+    int status = 0;
+    if (polled == 1 && waitpid(pid_, &status, 0) == pid_) {
+        pid_ = -1;
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+        error_ = exitCode_ == 127 ? "cannot run " + program : "the web door did not start";
+    } else {
+        error_ = "the web door did not start in time";
+        stop();
+    }
+    return false;
+}
+
+void DoorProcess::stop()
+{
+    if (pid_ <= 0)
+        return;
+    relayEnd_.reset();
+    // Closing the bridge ends the door; give it half a second, then ask.
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        if (i == 25)
+            kill(pid_, SIGTERM);
+        pause(10);
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}

@@ -1,0 +1,81 @@
+#include "RelayBridge.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+RelayBridge::RelayBridge(int fd, Arrival arrived, std::function<void()> closed, QObject* parent)
+    : QObject(parent), fd_(fd), arrived_(std::move(arrived)), closed_(std::move(closed)),
+      reads_(fd, QSocketNotifier::Read), writes_(fd, QSocketNotifier::Write)
+{
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+    writes_.setEnabled(false);
+    connect(&reads_, &QSocketNotifier::activated, this, &RelayBridge::readable);
+    connect(&writes_, &QSocketNotifier::activated, this, &RelayBridge::writable);
+}
+
+RelayBridge::~RelayBridge()
+{
+    reads_.setEnabled(false);
+    writes_.setEnabled(false);
+    ::close(fd_);
+}
+
+void RelayBridge::send(std::string_view bytes)
+{
+    if (ended_)
+        return;
+    if (unsent_.empty()) {
+        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return end();
+        const std::size_t done = n > 0 ? static_cast<std::size_t>(n) : 0;
+        if (done == bytes.size())
+            return;
+        bytes.remove_prefix(done);
+    }
+    unsent_.append(bytes);
+    writes_.setEnabled(true);
+}
+
+void RelayBridge::writable()
+{
+    const ssize_t n = ::send(fd_, unsent_.data(), unsent_.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        return end();
+    if (n > 0)
+        unsent_.erase(0, static_cast<std::size_t>(n));
+    if (unsent_.empty()) {
+        writes_.setEnabled(false);
+        std::string().swap(unsent_);
+    }
+}
+
+void RelayBridge::readable()
+{
+    char buffer[64 * 1024];
+    // A few reads a turn, so that the browsers' sockets get their turns too.
+    for (int i = 0; i < 4 && !ended_; ++i) {
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            arrived_(std::string_view(buffer, static_cast<std::size_t>(n)));
+            continue;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            end();
+        return;
+    }
+}
+
+void RelayBridge::end()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    reads_.setEnabled(false);
+    writes_.setEnabled(false);
+    closed_();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The door's end of the socket pair to the relay: one client of the relay
+// that carries the lobby's browser players. Reads and writes never block;
+// what the relay has not taken yet waits here, in order.
+class RelayBridge : public QObject {
+public:
+    using Arrival = std::function<void(std::string_view bytes)>;
+    RelayBridge(int fd, Arrival arrived, std::function<void()> closed, QObject* parent = nullptr);
+    ~RelayBridge() override;
+
+    void send(std::string_view bytes);
+    std::size_t unsent() const { return unsent_.size(); }
+
+private:
+    void readable();
+    void writable();
+    void end();
+
+    int fd_;
+    Arrival arrived_;
+    std::function<void()> closed_;
+    QSocketNotifier reads_;
+    QSocketNotifier writes_;
+    std::string unsent_;
+    bool ended_ = false;
+};
