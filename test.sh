@@ -5,7 +5,7 @@
 # the suite built with the sanitizers instead (scripts/sanitize.sh).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
-VELORIN_SETUP_EXTRA="xvfb xauth sox xdotool x11-xserver-utils imagemagick jackd2 ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh
+VELORIN_SETUP_EXTRA="xvfb xauth sox xdotool x11-xserver-utils imagemagick jackd2 python3-websockets chromium ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh
 if [ "${1:-}" = "--sanitize" ]; then
   shift
   exec ./scripts/sanitize.sh "$@"

@@ -77,8 +77,12 @@ bool WebDoor::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
         // Qt asks here before it upgrades: true lets the WebSocket handshake
         // go on; false sends the request to missingHandler, which refuses.
         refusal_ = upgradeRefusal(request, room);
-        if (refusal_.status == 0)
+        if (refusal_.status == 0) {
+            // What waits for a player is bounded here (maxQueued), not in a
+            // kernel buffer that grows to megabytes.
+            socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, sendBuffer);
             return true;
+        }
         refusal_.peer = describe(socket->peerAddress(), socket->peerPort());
         return false;
     }
@@ -286,8 +290,11 @@ void WebDoor::drop(Player& player, QWebSocketProtocol::CloseCode code, const cha
     if (members.empty())
         rooms_.remove(player.room);
     // Not waiting for a close handshake from someone who may never answer.
-    player.socket->close(code, QLatin1String(why));
-    QTimer::singleShot(1000, player.socket, &QWebSocket::abort);
+    // close() may report the disconnection at once, so the socket is taken
+    // first.
+    QWebSocket* socket = player.socket;
+    QTimer::singleShot(1000, socket, &QWebSocket::abort);
+    socket->close(code, QLatin1String(why));
 }
 
 void WebDoor::left(QWebSocket* socket)
@@ -303,11 +310,17 @@ void WebDoor::left(QWebSocket* socket)
         members.erase(std::remove(members.begin(), members.end(), &player), members.end());
         if (members.empty())
             rooms_.remove(player.room);
-        log_(("leave " + player.peer + " (room " + player.room + ")").toStdString());
+        // Qt itself closes on a message over the bound.
+        if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
+            log_(("drop " + player.peer + " (room " + player.room + ", message over the bound)").toStdString());
+        else
+            log_(("leave " + player.peer + " (room " + player.room + ")").toStdString());
     }
-    // Freed after the signal that brought us here has returned.
-    std::unique_ptr<Player> freed = std::move(it->second);
+    // Freed once the call that brought us here has returned: that may be a
+    // drop from within the player's own message.
+    graveyard_.push_back(std::move(it->second));
     players_.erase(it);
+    QTimer::singleShot(0, this, [this] { graveyard_.clear(); });
     socket->disconnect(this);
     socket->deleteLater();
 }

@@ -42,6 +42,7 @@ public:
     static constexpr double bytesPerSecond = 16 * 1024, byteBurst = 64 * 1024;
     static constexpr qint64 maxQueued = 256 * 1024;      // waiting for one player
     static constexpr qint64 maxQueuedAll = 32 << 20;     // waiting for all of them
+    static constexpr int sendBuffer = 64 * 1024;  // the kernel's, per player
     static constexpr int relayHoldMs = 20;  // a message from a peer without CR LF
 
     WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent = nullptr);
@@ -84,6 +85,7 @@ private:
     Log log_;
     RelayBridge* bridge_ = nullptr;
     std::map<QWebSocket*, std::unique_ptr<Player>> players_;
+    std::vector<std::unique_ptr<Player>> graveyard_;
     QHash<QString, std::vector<Player*>> rooms_;
     RelayCutter cutter_;
     QTimer hold_;

@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     // The door logs its refusals itself, in the relay's form.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver*.warning=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false\nqt.httpserver.*.warning=false"));
     const QStringList args = app.arguments();
     DoorOptions options;
     int bridgeFd = -1, readyFd = -1, port = 0;
