@@ -4,28 +4,66 @@
 # other, RUNS times per load, alternating which goes first. Prints one
 # Markdown table row per load (the medians over the runs, and in how many
 # runs serv had both the lower median and the lower p99); progress goes to
-# stderr. Expects a built build/ and ncat.
+# stderr. Expects a built build/ and ncat; SERV names another serv to measure.
 #   bench/relay_vs_ncat.sh [SECONDS] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 . scripts/children.sh
 seconds="${1:-5}"
 runs="${2:-3}"
+serv="${SERV:-build/serv}"
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 field() { sed -E "s|.*$1.*|\\1|" <<<"$2"; }
 
-# One run of the generator against a fresh relay; prints its result line.
+# A port nothing listens on now, for ncat, which cannot pick one itself.
+free_port() {
+  local port
+  for _ in $(seq 50); do
+    port=$((20000 + RANDOM % 40000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return 0; }
+  done
+  return 1
+}
+
+# Waits up to 5 s for a connection to PORT to succeed while PID still runs.
+listening() {
+  local pid="$1" port="$2"
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || return 1
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# One run of the generator against a fresh relay; prints its result line. The
+# relay's own port is checked to be its own: serv takes a free one and names
+# it, ncat's is checked to be free first and to answer while ncat runs.
 measure() {
-  local relay="$1" clients="$2" rate="$3" pid out
+  local relay="$1" clients="$2" rate="$3" pid port="" out="" log
+  log="${TMPDIR:-/tmp}/relay.$$.log"
   if [ "$relay" = serv ]; then
-    build/serv --port 19352 --bind 127.0.0.1 >/dev/null 2>&1 & pid=$!
+    "$serv" --port 0 --bind 127.0.0.1 >"$log" 2>&1 & pid=$!
+    for _ in $(seq 50); do
+      port=$(sed -nE 's/.*listening on 127\.0\.0\.1:([0-9]+)$/\1/p' "$log")
+      [ -n "$port" ] && break
+      sleep 0.1
+    done
   else
-    ncat --broker --max-conns 2000 -l 127.0.0.1 19352 >/dev/null 2>&1 & pid=$!
+    port=$(free_port) || port=""
+    if [ -n "$port" ]; then
+      ncat --broker --max-conns 2000 -l 127.0.0.1 "$port" >"$log" 2>&1 & pid=$!
+    fi
   fi
-  sleep 0.5
-  out=$(build/bench_relay_fanout 127.0.0.1 19352 "$clients" "$rate" "$seconds") || out=""
-  stop_child "$pid"
+  if [ -n "$port" ] && listening "$pid" "$port"; then
+    sleep 0.3
+    out=$(build/bench_relay_fanout 127.0.0.1 "$port" "$clients" "$rate" "$seconds") || out=""
+  else
+    echo "$relay did not start: $(head -c 300 "$log")" >&2
+  fi
+  stop_child "${pid:-}"
+  rm -f "$log"
   # A failed run counts as far behind: no latency, nothing delivered.
   grep -q 'median' <<<"$out" || out="failed: latency median 999999 ms, p99 999999 ms (0%), 0 deliveries/s"
   echo "$out"

@@ -32,7 +32,7 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
 {
     int pair[2];
     int ready[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
         error_ = std::string("cannot make a socket pair: ") + std::strerror(errno);
         return false;
     }

@@ -7,42 +7,63 @@
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 namespace {
-// One read per ready client per pass, and a pass stops reading at the
-// budget: a flood from a few clients cannot make one pass unbounded, and
-// what is left stays ready for the next.
+using namespace std::chrono_literals;
+
+// Each ready client is read once a pass, for at most an equal share of the
+// pass budget (but no less than minShare), so that a flood from a few
+// clients cannot make one pass unbounded nor leave out the clients that
+// epoll lists after them; what is left stays ready for the next pass.
 constexpr std::size_t readChunk = 64 * 1024;
 constexpr std::size_t passBudget = 1 << 20;
+constexpr std::size_t minShare = 4096;
 // A slow reader's emptied buffer above this size goes back to the system.
 constexpr std::size_t keptUnsent = 64 * 1024;
+// How often a held back client is looked at again.
+constexpr auto tickEvery = 50ms;
+// A client held back again within this time was never really below the rate.
+constexpr auto throttleGap = 1s;
+// Connection lines: this many at once, then this many a second.
+constexpr double logBurst = 100;
+constexpr double logRate = 20;
+// Dead peers: probes after a minute of silence, given up after two minutes.
+constexpr int keepIdleSeconds = 60;
+constexpr int keepIntervalSeconds = 10;
+constexpr int keepProbes = 6;
+constexpr unsigned userTimeoutMs = 120000;
 
-// "a.b.c.d:port", with IPv4-mapped IPv6 peers shown as IPv4.
+// "a.b.c.d:port" or "[a:b::c]:port", with IPv4-mapped IPv6 peers shown as IPv4.
 std::string describe(const sockaddr_storage& address)
 {
     char text[INET6_ADDRSTRLEN] = "?";
     unsigned port = 0;
+    bool v6 = false;
     if (address.ss_family == AF_INET) {
         const auto& a = reinterpret_cast<const sockaddr_in&>(address);
         inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
         port = ntohs(a.sin_port);
     } else if (address.ss_family == AF_INET6) {
         const auto& a = reinterpret_cast<const sockaddr_in6&>(address);
-        if (IN6_IS_ADDR_V4MAPPED(&a.sin6_addr))
+        if (IN6_IS_ADDR_V4MAPPED(&a.sin6_addr)) {
             inet_ntop(AF_INET, &a.sin6_addr.s6_addr[12], text, sizeof text);
-        else
+        } else {
             inet_ntop(AF_INET6, &a.sin6_addr, text, sizeof text);
+            v6 = true;
+        }
         port = ntohs(a.sin6_port);
     }
-    return std::string(text) + ':' + std::to_string(port);
+    return v6 ? '[' + std::string(text) + "]:" + std::to_string(port) : std::string(text) + ':' + std::to_string(port);
 }
 
 bool setEvents(int epoll, int op, int fd, std::uint32_t events)
@@ -63,6 +84,11 @@ bool peerLeft(int error)
 {
     return error == ECONNRESET || error == EPIPE;
 }
+
+Fd openSpare()
+{
+    return Fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+}
 }  // namespace
 
 struct PlayServer::Client {
@@ -71,15 +97,26 @@ struct PlayServer::Client {
     ByteBuffer unsent;  // what the kernel would not take yet, oldest first
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
+    bool readsPaused = false;  // over the send rate: in throttled_, not read
     bool gone = false;
     bool bridge = false;  // another door's players, not one person
+    // What the client may still send now, refilled at the send rate.
+    double allowance = 0;
+    Clock::time_point refilled{};
+    Clock::time_point overSince{};  // held back without a break since; {} when not
+    Clock::time_point lastThrottled{};
 };
 
-PlayServer::PlayServer(Log log, std::size_t maxBuffered)
-    : log_(std::move(log)), maxBuffered_(maxBuffered), epoll_(epoll_create1(EPOLL_CLOEXEC)),
-      wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), spare_(::open("/dev/null", O_RDONLY | O_CLOEXEC)), events_(64)
+PlayServer::PlayServer(Log log) : PlayServer(std::move(log), Limits{}) {}
+
+PlayServer::PlayServer(Log log, Limits limits)
+    : log_(std::move(log)), limits_(limits), epoll_(epoll_create1(EPOLL_CLOEXEC)),
+      wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
+      spare_(openSpare()), events_(64), logTokens_(logBurst), logRefilled_(Clock::now())
 {
-    if (!epoll_.valid() || !wake_.valid() || !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN))
+    if (!epoll_.valid() || !wake_.valid() || !timer_.valid() ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN) ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, timer_.get(), EPOLLIN))
         fail("cannot set up the event loop");
 }
 
@@ -92,6 +129,11 @@ bool PlayServer::isAddress(const std::string& address)
     in6_addr scratch{};
     return address.empty() || inet_pton(AF_INET, address.c_str(), &scratch) == 1 ||
            inet_pton(AF_INET6, address.c_str(), &scratch) == 1;
+}
+
+std::string PlayServer::shown(const std::string& address)
+{
+    return address.find(':') != std::string::npos ? '[' + address + ']' : address;
 }
 
 void PlayServer::fail(const char* what)
@@ -157,7 +199,10 @@ bool PlayServer::listen(const std::string& address, std::uint16_t port)
     getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &boundSize);
     port_ = ntohs(bound.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(bound).sin_port
                                              : reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-    address_ = address.empty() ? std::string("0.0.0.0") : address;
+    if (address.empty())
+        address_ = bound.ss_family == AF_INET6 ? "[::]" : "0.0.0.0";
+    else
+        address_ = shown(address);
     listener_ = std::move(fd);
     return true;
 }
@@ -174,8 +219,8 @@ bool PlayServer::run()
         return false;
     bool stopping = false;
     while (!stopping) {
-        if (events_.size() < clients_.size() + 2)
-            events_.resize(clients_.size() + 2);  // room for every socket in one pass
+        if (events_.size() < clients_.size() + 3)
+            events_.resize(clients_.size() + 3);  // room for every socket in one pass
         const int ready = epoll_wait(epoll_.get(), events_.data(), static_cast<int>(events_.size()), -1);
         if (ready < 0) {
             if (errno == EINTR)
@@ -183,6 +228,15 @@ bool PlayServer::run()
             fail("the event loop failed");
             return false;
         }
+        const Clock::time_point now = Clock::now();
+        std::size_t readable = 0;
+        for (int i = 0; i < ready; ++i) {
+            const int fd = events_[static_cast<std::size_t>(i)].data.fd;
+            if (fd != listener_.get() && fd != wake_.get() && fd != timer_.get() &&
+                (events_[static_cast<std::size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                ++readable;
+        }
+        const std::size_t share = std::clamp(passBudget / std::max<std::size_t>(readable, 1), minShare, readChunk);
         pass_.clear();
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
@@ -193,18 +247,28 @@ bool PlayServer::run()
                 std::uint64_t count = 0;
                 [[maybe_unused]] const auto got = ::read(wake_.get(), &count, sizeof count);
                 stopping = true;
+            } else if (fd == timer_.get()) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto got = ::read(timer_.get(), &count, sizeof count);
+                tick(now);
             } else if (static_cast<std::size_t>(fd) < byFd_.size() && byFd_[static_cast<std::size_t>(fd)]) {
                 Client& client = *byFd_[static_cast<std::size_t>(fd)];
                 if (client.gone)
                     continue;
                 if ((what & (EPOLLOUT | EPOLLERR)) && client.writesWatched)
                     flush(client);
-                if (!client.gone && (what & (EPOLLIN | EPOLLHUP | EPOLLERR)) && pass_.size() < passBudget)
-                    read(client);
+                if (client.gone || !(what & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                    continue;
+                if (!client.readsPaused)
+                    read(client, share, now);
+                else if (what & (EPOLLHUP | EPOLLERR))
+                    close(client, "disconnect");  // reported even unwatched; gone anyway
             }
         }
         fanOut();
+        keepQueuesBounded();
         sweep();
+        updateTicks();
     }
     return true;
 }
@@ -218,68 +282,184 @@ void PlayServer::accept()
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            if ((errno == EMFILE || errno == ENFILE) && spare_.valid()) {
-                // Out of descriptors: take the caller off the queue and close
-                // it, else the listener would stay ready and spin the loop.
-                spare_.reset();
-                const Fd refused(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_CLOEXEC));
-                if (refused.valid())
-                    log_("drop " + describe(from) + " (too many connections)");
-                spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-                continue;
+            if (errno != EMFILE && errno != ENFILE)
+                break;
+            // Out of descriptors: give up the spare to take the caller off
+            // the queue and close it, then take the spare back. Without a
+            // spare the listener would stay ready and spin the loop, so it is
+            // left unwatched until a client leaves.
+            if (!spare_.valid())
+                spare_ = openSpare();
+            if (!spare_.valid()) {
+                pauseListening(true);
+                break;
             }
-            break;
-        }
-        auto client = std::make_unique<Client>();
-        client->fd.reset(fd);
-        client->peer = describe(from);
-        const int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
-            log_("drop " + client->peer + " (connection error)");
+            spare_.reset();
+            size = sizeof from;
+            Fd refused(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC));
+            const bool took = refused.valid();
+            if (took)
+                refuse(std::move(refused), describe(from));
+            spare_ = openSpare();
+            if (!took)
+                break;
             continue;
         }
-        if (byFd_.size() <= static_cast<std::size_t>(fd))
-            byFd_.resize(static_cast<std::size_t>(fd) + 1);
-        client->index = clients_.size();
-        clients_.push_back(client.get());
-        log_("connect " + client->peer);
-        byFd_[static_cast<std::size_t>(fd)] = std::move(client);
+        Fd socket(fd);
+        if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
+            refuse(std::move(socket), describe(from));
+            continue;
+        }
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        // Peers that vanish without a word (a pulled cable, a sleeping
+        // laptop) are noticed, with or without data waiting for them.
+        setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &keepIdleSeconds, sizeof keepIdleSeconds);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &keepIntervalSeconds, sizeof keepIntervalSeconds);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &keepProbes, sizeof keepProbes);
+        setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+        if (limits_.socketSendBuffer > 0)
+            setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &limits_.socketSendBuffer, sizeof limits_.socketSendBuffer);
+        adopt(std::move(socket), describe(from));
     }
-    clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
 }
 
-bool PlayServer::adopt(Fd socket, std::string name, bool bridge)
+bool PlayServer::adopt(Fd socket, std::string peer, bool bridge)
 {
     const int fd = socket.get();
-    if (fd < 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0 ||
-        !setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
-        fail("cannot take the connection");
+    if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
+        refuse(std::move(socket), peer);
+        return false;
+    }
+    if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, fd, EPOLLIN)) {
+        logConnection("drop " + peer + " (connection error)");
         return false;
     }
     auto client = std::make_unique<Client>();
     client->fd = std::move(socket);
-    client->peer = std::move(name);
+    client->peer = std::move(peer);
     client->bridge = bridge;
+    client->allowance = static_cast<double>(limits_.sendBurst);
+    client->refilled = Clock::now();
     if (byFd_.size() <= static_cast<std::size_t>(fd))
         byFd_.resize(static_cast<std::size_t>(fd) + 1);
     client->index = clients_.size();
     clients_.push_back(client.get());
-    log_("connect " + client->peer);
+    logConnection("connect " + client->peer);
     byFd_[static_cast<std::size_t>(fd)] = std::move(client);
     clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
     return true;
 }
 
-void PlayServer::read(Client& client)
+// Closed at once, so the caller sees the end of the stream rather than
+// silence. What it already sent is read first: closing over unread data
+// would reset the connection instead.
+void PlayServer::refuse(Fd socket, const std::string& peer)
 {
-    const ssize_t got = ::recv(client.fd.get(), pass_.tail(readChunk), readChunk, 0);
-    if (got > 0)
+    char scratch[4096];
+    [[maybe_unused]] const auto got = ::recv(socket.get(), scratch, sizeof scratch, MSG_DONTWAIT);
+    socket.reset();
+    logConnection("drop " + peer + " (too many connections)");
+}
+
+void PlayServer::pauseListening(bool paused)
+{
+    if (listenerPaused_ == paused)
+        return;
+    listenerPaused_ = paused;
+    setEvents(epoll_.get(), EPOLL_CTL_MOD, listener_.get(), paused ? 0u : static_cast<std::uint32_t>(EPOLLIN));
+    log_(paused ? "out of descriptors: not accepting connections until a client leaves"
+                : "accepting connections again");
+}
+
+void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
+{
+    std::size_t want = share;
+    if (limits_.sendRate > 0 && !client.bridge) {
+        const double seconds = std::chrono::duration<double>(now - client.refilled).count();
+        client.allowance = std::min(static_cast<double>(limits_.sendBurst),
+                                    client.allowance + seconds * static_cast<double>(limits_.sendRate));
+        client.refilled = now;
+        // Not read below a few KB, so that a held back client is read in a
+        // few pieces a second, not in a trickle of tiny ones.
+        if (client.allowance < static_cast<double>(std::min(minShare, limits_.sendBurst)))
+            return throttle(client, now);
+        want = std::min(want, static_cast<std::size_t>(client.allowance));
+    }
+    const ssize_t got = ::recv(client.fd.get(), pass_.tail(want), want, 0);
+    if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
-    else if (got == 0 || peerLeft(errno))
+        client.allowance -= static_cast<double>(got);
+        if (static_cast<std::size_t>(got) < want)
+            client.overSince = {};  // read out: below the rate again
+    } else if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
-    else if (!wouldBlock(errno))
+    } else if (!wouldBlock(errno)) {
         close(client, "drop", "connection error");
+    } else {
+        client.overSince = {};
+    }
+}
+
+// The client is left unwatched for reading, so that level-triggered epoll
+// does not report it again and again; the timer takes it back.
+void PlayServer::throttle(Client& client, Clock::time_point now)
+{
+    if (client.overSince == Clock::time_point{} || now - client.lastThrottled > throttleGap)
+        client.overSince = now;
+    client.lastThrottled = now;
+    client.readsPaused = true;
+    throttled_.push_back(&client);
+    watch(client);
+}
+
+void PlayServer::tick(Clock::time_point now)
+{
+    for (std::size_t i = 0; i < throttled_.size();) {
+        Client& client = *throttled_[i];
+        if (now - client.overSince >= limits_.throttledFor) {
+            close(client, "drop", "sending over the bound");  // takes it off throttled_
+            continue;
+        }
+        const double seconds = std::chrono::duration<double>(now - client.refilled).count();
+        if (client.allowance + seconds * static_cast<double>(limits_.sendRate) <
+            static_cast<double>(std::min(minShare, limits_.sendBurst))) {
+            ++i;
+            continue;
+        }
+        client.lastThrottled = now;
+        client.readsPaused = false;
+        throttled_[i] = throttled_.back();
+        throttled_.pop_back();
+        watch(client);
+    }
+    if (leftOut_ > 0 && now - leftOutSince_ >= 1s) {
+        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
+        leftOut_ = 0;
+    }
+    if (listenerPaused_) {
+        if (!spare_.valid())
+            spare_ = openSpare();
+        if (spare_.valid())
+            pauseListening(false);
+    }
+}
+
+// The timer runs only while it has something to do, so that an idle server
+// sleeps.
+void PlayServer::updateTicks()
+{
+    const bool needed = !throttled_.empty() || leftOut_ > 0 || listenerPaused_;
+    if (needed == ticking_)
+        return;
+    ticking_ = needed;
+    itimerspec every{};
+    if (needed) {
+        every.it_interval.tv_nsec = std::chrono::nanoseconds(tickEvery).count();
+        every.it_value = every.it_interval;
+    }
+    timerfd_settime(timer_.get(), 0, &every, nullptr);
 }
 
 void PlayServer::fanOut()
@@ -308,36 +488,57 @@ void PlayServer::send(Client& to, const char* bytes, std::size_t size)
             return;
     }
     // Behind what came earlier: queue, in order, up to the bound.
-    if (to.unsent.size() + (size - done) > maxBuffered_)
+    if (to.unsent.size() + (size - done) > limits_.maxBuffered)
         return close(to, "drop", "outgoing data over the bound");
     to.unsent.append(bytes + done, size - done);
-    watchWrites(to, true);
+    queued_ += size - done;
+    if (!to.writesWatched) {
+        to.writesWatched = true;
+        watch(to);
+    }
+}
+
+// Past the bound for all queues together, the clients that hold the most go
+// first: they are the ones that do not read.
+void PlayServer::keepQueuesBounded()
+{
+    while (queued_ > limits_.maxQueued) {
+        Client* most = nullptr;
+        for (Client* c : clients_)
+            if (!c->gone && (!most || c->unsent.size() > most->unsent.size()))
+                most = c;
+        if (!most || most->unsent.empty())
+            return;
+        close(*most, "drop", "outgoing data over the server's bound");
+    }
 }
 
 void PlayServer::flush(Client& client)
 {
     if (!client.unsent.empty()) {
         const ssize_t sent = ::send(client.fd.get(), client.unsent.data(), client.unsent.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent > 0)
+        if (sent > 0) {
             client.unsent.consume(static_cast<std::size_t>(sent));
-        else if (sent < 0 && peerLeft(errno))
+            queued_ -= static_cast<std::size_t>(sent);
+        } else if (sent < 0 && peerLeft(errno)) {
             return close(client, "disconnect");
-        else if (sent < 0 && !wouldBlock(errno))
+        } else if (sent < 0 && !wouldBlock(errno)) {
             return close(client, "drop", "connection error");
+        }
     }
     if (client.unsent.empty()) {
         if (client.unsent.capacity() > keptUnsent)
             client.unsent.release();
-        watchWrites(client, false);
+        client.writesWatched = false;
+        watch(client);
     }
 }
 
-void PlayServer::watchWrites(Client& client, bool on)
+void PlayServer::watch(Client& client)
 {
-    if (client.writesWatched == on)
-        return;
-    client.writesWatched = on;
-    if (!setEvents(epoll_.get(), EPOLL_CTL_MOD, client.fd.get(), on ? EPOLLIN | EPOLLOUT : EPOLLIN))
+    const std::uint32_t events = (client.readsPaused ? 0u : static_cast<std::uint32_t>(EPOLLIN)) |
+                                 (client.writesWatched ? static_cast<std::uint32_t>(EPOLLOUT) : 0u);
+    if (!setEvents(epoll_.get(), EPOLL_CTL_MOD, client.fd.get(), events))
         close(client, "drop", "connection error");
 }
 
@@ -346,6 +547,9 @@ void PlayServer::close(Client& client, std::string_view what, std::string_view w
     if (client.gone)
         return;
     client.gone = true;
+    queued_ -= client.unsent.size();
+    if (client.readsPaused)
+        throttled_.erase(std::find(throttled_.begin(), throttled_.end(), &client));
     std::string line(what);
     line += ' ';
     line += client.peer;
@@ -354,7 +558,7 @@ void PlayServer::close(Client& client, std::string_view what, std::string_view w
         line += why;
         line += ')';
     }
-    log_(line);
+    logConnection(std::move(line));
     // The descriptor stays open to the end of the pass, so that no new
     // client can take its number while events for it are still being read.
     epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, client.fd.get(), nullptr);
@@ -374,6 +578,13 @@ void PlayServer::sweep()
     }
     closing_.clear();
     clientCount_.store(static_cast<int>(clients_.size()), std::memory_order_relaxed);
+    if (listenerPaused_) {
+        // A descriptor is free again: take the spare back if it can be had,
+        // and take callers again either way.
+        if (!spare_.valid())
+            spare_ = openSpare();
+        pauseListening(false);
+    }
     if (clients_.empty()) {
         // With everyone gone, hand the memory of their buffers back to the system.
         pass_.release();
@@ -383,4 +594,21 @@ void PlayServer::sweep()
         malloc_trim(0);
 #endif
     }
+}
+
+// Connections come and go at whatever rate the clients like, so their lines
+// are bounded; the count of those left out follows within a second or so.
+void PlayServer::logConnection(std::string line)
+{
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - logRefilled_).count();
+    logTokens_ = std::min(logBurst, logTokens_ + seconds * logRate);
+    logRefilled_ = now;
+    if (logTokens_ >= 1) {
+        logTokens_ -= 1;
+        log_(line);
+        return;
+    }
+    if (leftOut_++ == 0)
+        leftOutSince_ = now;
 }

@@ -1,10 +1,12 @@
 // serv: the play server of Velorin's shared play.
 #include "DoorProcess.h"
+#include "LogWriter.h"
 #include "PlayServer.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -21,17 +23,31 @@ constexpr const char* help =
     "sender included.\n"
     "\n"
     "Options:\n"
-    "  -h, --help        Displays help on commandline options.\n"
-    "  --port <N>        TCP port to listen on (default 9352; 0 picks a free one).\n"
-    "  --bind <ADDRESS>  Address to listen on (default: all interfaces).\n"
-    "  --web <N>         Also open the web door on TCP port N (0 picks a free one): the page that plays in\n"
-    "                    the browser, and its players over WebSocket. Off unless asked.\n"
+    "  -h, --help           Displays help on commandline options.\n"
+    "  --port <N>           TCP port to listen on (default 9352; 0 picks a free one).\n"
+    "  --bind <ADDRESS>     Address to listen on (default: all interfaces).\n"
+    "  --max-clients <N>    Most players connected at once (default 1024, or fewer when\n"
+    "                       the system allows fewer open files); more are turned away.\n"
+    "  --max-rate <BYTES>   Bytes a second one player may send after a burst of 256 KiB\n"
+    "                       (default 65536; 0: no bound). A player over it is read more\n"
+    "                       slowly, and dropped after 10 seconds of it.\n"
+    "  --web <N>            Also open the web door on TCP port N (0 picks a free one): the\n"
+    "                       page that plays in a browser, and its players over WebSocket.\n"
+    "                       Off unless asked.\n"
     "  --web-bind <ADDRESS>       Address of the web door (default: that of --bind).\n"
-    "  --web-origin <ORIGIN>      A page origin allowed to join, such as https://piano.example.org; may be\n"
-    "                             given again. Without it only pages of the door's own address join.\n"
+    "  --web-origin <ORIGIN>      A page origin allowed to join, such as\n"
+    "                             https://piano.example.org; may be given again. Without\n"
+    "                             it only pages of the door's own address join.\n"
     "  --web-max-clients <N>      Most browser players at once (default 256).\n"
     "  --web-max-rooms <N>        Most rooms at once besides the lobby (default 64).\n"
-    "  --web-soundfont <FILE>     The SoundFont the page plays with (default: Debian's TimGM6mb).\n";
+    "  --web-soundfont <FILE>     The SoundFont the page plays with (default: Debian's\n"
+    "                             TimGM6mb).\n"
+    "\n"
+    "Usage errors exit with status 2.\n";
+
+// Descriptors kept for the server itself (the standard three, the event
+// loop, the listener, the spare) beside its clients, with room to spare.
+constexpr rlim_t reservedFiles = 16;
 
 std::atomic<PlayServer*> running{nullptr};
 
@@ -69,30 +85,12 @@ private:
     static constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP};
 };
 
-// One write per line, so that a reader of the log sees whole lines at once.
-void say(std::string_view text)
+bool parseNumber(const std::string& text, unsigned long max, unsigned long& number)
 {
-    std::string line(text);
-    line += '\n';
-    const char* at = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        const ssize_t n = ::write(STDOUT_FILENO, at, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;  // nobody reads the log any more; serve on
-        at += n;
-        left -= static_cast<std::size_t>(n);
-    }
-}
-
-bool parsePort(const std::string& text, unsigned& port)
-{
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    port = static_cast<unsigned>(std::stoul(text));
-    return port <= 65535;
+    number = std::stoul(text);
+    return number <= max;
 }
 
 // serv-web, the web door, lives beside serv.
@@ -102,8 +100,14 @@ std::string doorProgram()
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0)
         return "serv-web";
-    std::string path(self, static_cast<std::size_t>(n));
+    const std::string path(self, static_cast<std::size_t>(n));
     return path.substr(0, path.rfind('/') + 1) + "serv-web";
+}
+
+int usageError(const char* format, const std::string& what)
+{
+    std::fprintf(stderr, format, what.c_str());
+    return 2;
 }
 }  // namespace
 
@@ -111,6 +115,8 @@ int main(int argc, char* argv[])
 {
     std::string portText = "9352";
     std::string bind;
+    std::string maxClientsText;
+    std::string maxRateText;
     std::string webPort;
     std::vector<std::string> webOptions;  // handed to the door, which checks them
     for (int i = 1; i < argc; ++i) {
@@ -128,6 +134,10 @@ int main(int argc, char* argv[])
             value = &portText;
         else if (name == "--bind")
             value = &bind;
+        else if (name == "--max-clients")
+            value = &maxClientsText;
+        else if (name == "--max-rate")
+            value = &maxRateText;
         else if (name == "--web")
             value = &webPort;
         std::string webValue;
@@ -136,38 +146,41 @@ int main(int argc, char* argv[])
             value = &webValue;
         if (!value) {
             std::fprintf(stderr, "serv: unknown option '%s'.\n%s", arg.c_str(), help);
-            return 1;
+            return 2;
         }
         if (equals != std::string::npos) {
             *value = arg.substr(equals + 1);
         } else if (i + 1 < argc) {
             *value = argv[++i];
         } else {
-            std::fprintf(stderr, "serv: missing value after '%s'.\n", arg.c_str());
-            return 1;
+            return usageError("serv: missing value after '%s'.\n", arg);
         }
         if (webOption) {
             webOptions.push_back(name);
             webOptions.push_back(webValue);
         }
     }
-    if (!webOptions.empty() && webPort.empty()) {
-        std::fprintf(stderr, "serv: the --web-... options need --web <PORT>.\n");
-        return 2;
+    if (!webOptions.empty() && webPort.empty())
+        return usageError("serv: %s needs --web <PORT>.\n", webOptions.front());
+    unsigned long doorPort = 0;
+    if (!webPort.empty() && !parseNumber(webPort, 65535, doorPort))
+        return usageError("serv: not a port number: %s\n", webPort);
+    unsigned long port = 0;
+    if (!parseNumber(portText, 65535, port))
+        return usageError("serv: not a port number: %s\n", portText);
+    if (!PlayServer::isAddress(bind))
+        return usageError("serv: not an address: %s\n", bind);
+    PlayServer::Limits limits;
+    unsigned long number = 0;
+    if (!maxClientsText.empty()) {
+        if (!parseNumber(maxClientsText, 1000000, number) || number == 0)
+            return usageError("serv: not a number of clients: %s\n", maxClientsText);
+        limits.maxClients = static_cast<int>(number);
     }
-    unsigned doorPort = 0;
-    if (!webPort.empty() && !parsePort(webPort, doorPort)) {
-        std::fprintf(stderr, "serv: not a port number: %s\n", webPort.c_str());
-        return 2;
-    }
-    unsigned port = 0;
-    if (!parsePort(portText, port)) {
-        std::fprintf(stderr, "serv: not a port number: %s\n", portText.c_str());
-        return 2;
-    }
-    if (!PlayServer::isAddress(bind)) {
-        std::fprintf(stderr, "serv: not an address: %s\n", bind.c_str());
-        return 2;
+    if (!maxRateText.empty()) {
+        if (!parseNumber(maxRateText, 1UL << 30, number))
+            return usageError("serv: not a number of bytes a second: %s\n", maxRateText);
+        limits.sendRate = number;
     }
 
     // Every player is a descriptor: take all the system allows.
@@ -176,17 +189,23 @@ int main(int argc, char* argv[])
         files.rlim_cur = files.rlim_max;
         setrlimit(RLIMIT_NOFILE, &files);
     }
+    // Unless told otherwise, stay well within the descriptors there are, so
+    // that a crowd is turned away cleanly rather than by running out.
+    if (maxClientsText.empty() && getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
+        limits.maxClients = static_cast<int>(std::clamp<rlim_t>(
+            files.rlim_cur > reservedFiles ? files.rlim_cur - reservedFiles : 1, 1, static_cast<rlim_t>(limits.maxClients)));
     std::signal(SIGPIPE, SIG_IGN);  // a closed log must not end the server
 
     // Declared first so that it goes last: the relay closes the door's
     // bridge, then the door is waited for.
     DoorProcess door;
     // Ready for SIGTERM and SIGINT before anyone can know the server is there.
-    PlayServer server(say);
+    LogWriter log(STDOUT_FILENO);
+    PlayServer server([&log](std::string_view line) { log.write(line); }, limits);
     const StopOnTermination stopper(server);
     if (!server.listen(bind, static_cast<std::uint16_t>(port))) {
-        std::fprintf(stderr, "serv: cannot listen on %s:%u: %s\n", bind.empty() ? "0.0.0.0" : bind.c_str(), port,
-                     server.errorString().c_str());
+        std::fprintf(stderr, "serv: cannot listen on %s:%lu: %s\n",
+                     bind.empty() ? "[::]" : PlayServer::shown(bind).c_str(), port, server.errorString().c_str());
         return 1;
     }
     if (!webPort.empty()) {
@@ -199,15 +218,15 @@ int main(int argc, char* argv[])
             return door.exitCode() == 2 ? 2 : 1;
         }
         if (!server.adopt(door.takeRelayEnd(), "web door", true)) {
-            std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
+            std::fprintf(stderr, "serv: cannot take the web door's bridge\n");
             return 1;
         }
     }
-    say("listening on " + server.address() + ":" + std::to_string(server.port()));
+    log.write("listening on " + server.address() + ":" + std::to_string(server.port()));
     if (!server.run()) {
         std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
         return 1;
     }
-    say("stopping");
+    log.write("stopping");
     return 0;
 }

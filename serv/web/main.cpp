@@ -3,6 +3,7 @@
 #include "PageFiles.h"
 #include "RelayBridge.h"
 #include "WebDoor.h"
+#include "LogWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,15 +23,6 @@ constexpr const char* usage =
     "                [--web-origin ORIGIN]... [--web-max-clients N] [--web-max-rooms N]\n"
     "                [--web-soundfont FILE] [--web-root FOLDER]\n"
     "The web door of serv; serv starts it for 'serv --web PORT'.\n";
-
-// One write per line; a log that does not take it loses the line, never
-// holds the door.
-void say(std::string_view text)
-{
-    std::string line(text);
-    line += '\n';
-    [[maybe_unused]] const auto written = ::write(STDOUT_FILENO, line.data(), line.size());
-}
 
 bool number(const QString& text, int low, int high, int& out)
 {
@@ -102,6 +94,10 @@ int main(int argc, char* argv[])
     }
     options.port = static_cast<quint16>(port);
 
+    // The relay's log, timed the same way; a log nobody reads never holds
+    // the door.
+    LogWriter log(STDOUT_FILENO);
+    const auto say = [&log](std::string_view line) { log.write(line); };
     const PageFiles files(pageFolder(root), soundFont);
     if (!files.hasPage())
         say("web door: no page in " + pageFolder(root).toStdString());
