@@ -191,7 +191,7 @@ function connect() {
   socket.onopen = () => {
     page.connected = true;
     $('status').textContent = 'Connected to Server';
-    send(': Connected to the Server with IP: ' + location.host);
+    send(': Connected to the Server with IP: ' + location.hostname);
   };
   socket.onmessage = (event) => arrived(String(event.data));
   socket.onclose = (event) => {
