@@ -250,11 +250,29 @@ function startSound() {
     return soundStarting;
   soundStarting = (async () => {
     audio = new AudioContext({ latencyHint: 'interactive' });
-    await audio.audioWorklet.addModule('/libfluidsynth.js');
-    await audio.audioWorklet.addModule('/js-synthesizer.worklet.min.js');
-    const s = new JSSynth.AudioWorkletNodeSynthesizer();
-    s.init(audio.sampleRate);
-    s.createAudioNode(audio).connect(audio.destination);
+    let s;
+    if (audio.audioWorklet && !window.velorinNoWorklet) {
+      // Rendered on the audio thread.
+      await audio.audioWorklet.addModule('/libfluidsynth.js');
+      await audio.audioWorklet.addModule('/js-synthesizer.worklet.min.js');
+      s = new JSSynth.AudioWorkletNodeSynthesizer();
+      s.init(audio.sampleRate);
+      s.createAudioNode(audio).connect(audio.destination);
+    } else {
+      // Browsers offer AudioWorklet to secure pages only (https, or this
+      // machine): elsewhere the synthesizer renders on the page's thread.
+      await new Promise((resolve, reject) => {
+        const script = document.createElement('script');
+        script.src = '/libfluidsynth.js';
+        script.onload = resolve;
+        script.onerror = () => reject(new Error('cannot load the synthesizer'));
+        document.head.appendChild(script);
+      });
+      await JSSynth.waitForReady();
+      s = new JSSynth.Synthesizer();
+      s.init(audio.sampleRate);
+      s.createAudioNode(audio, 1024).connect(audio.destination);
+    }
     const font = await (await fetch('/soundfont.sf2')).arrayBuffer();
     await s.loadSFont(font);
     synth = s;

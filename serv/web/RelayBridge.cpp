@@ -6,6 +6,12 @@
 
 #include <cerrno>
 
+namespace {
+// Well within what the relay keeps for a client (1 MiB) at any rate a room
+// of players sends.
+constexpr int drainMs = 200;
+}  // namespace
+
 RelayBridge::RelayBridge(int fd, Arrival arrived, std::function<void()> closed, QObject* parent)
     : QObject(parent), fd_(fd), arrived_(std::move(arrived)), closed_(std::move(closed)),
       reads_(fd, QSocketNotifier::Read), writes_(fd, QSocketNotifier::Write)
@@ -13,6 +19,13 @@ RelayBridge::RelayBridge(int fd, Arrival arrived, std::function<void()> closed, 
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
     ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
     writes_.setEnabled(false);
+    reads_.setEnabled(false);
+    drain_.setInterval(drainMs);
+    connect(&drain_, &QTimer::timeout, this, [this] {
+        while (readSome()) {
+        }
+    });
+    drain_.start();
     connect(&reads_, &QSocketNotifier::activated, this, &RelayBridge::readable);
     connect(&writes_, &QSocketNotifier::activated, this, &RelayBridge::writable);
 }
@@ -54,20 +67,41 @@ void RelayBridge::writable()
     }
 }
 
+void RelayBridge::setEager(bool eager)
+{
+    if (ended_ || reads_.isEnabled() == eager)
+        return;
+    if (eager) {
+        drain_.stop();
+        while (readSome()) {
+        }
+        reads_.setEnabled(!ended_);
+    } else {
+        reads_.setEnabled(false);
+        drain_.start();
+    }
+}
+
 void RelayBridge::readable()
 {
-    char buffer[64 * 1024];
     // A few reads a turn, so that the browsers' sockets get their turns too.
-    for (int i = 0; i < 4 && !ended_; ++i) {
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) {
-            arrived_(std::string_view(buffer, static_cast<std::size_t>(n)));
-            continue;
-        }
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-            end();
-        return;
+    for (int i = 0; i < 4 && readSome(); ++i) {
     }
+}
+
+bool RelayBridge::readSome()
+{
+    if (ended_)
+        return false;
+    char buffer[64 * 1024];
+    const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n > 0) {
+        arrived_(std::string_view(buffer, static_cast<std::size_t>(n)));
+        return true;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+        end();
+    return false;
 }
 
 void RelayBridge::end()
@@ -77,5 +111,6 @@ void RelayBridge::end()
     ended_ = true;
     reads_.setEnabled(false);
     writes_.setEnabled(false);
+    drain_.stop();
     closed_();
 }

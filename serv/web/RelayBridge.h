@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -17,10 +18,16 @@ public:
     ~RelayBridge() override;
 
     void send(std::string_view bytes);
+    // Eager: every arrival is read at once, for players waiting for it. Not
+    // eager: what arrives is taken a few times a second, in bulk, so that a
+    // door without lobby players wakes for nothing and costs the relay
+    // nothing. Going eager first takes what waits.
+    void setEager(bool eager);
     std::size_t unsent() const { return unsent_.size(); }
 
 private:
     void readable();
+    bool readSome();
     void writable();
     void end();
 
@@ -29,6 +36,7 @@ private:
     std::function<void()> closed_;
     QSocketNotifier reads_;
     QSocketNotifier writes_;
+    QTimer drain_;
     std::string unsent_;
     bool ended_ = false;
 };

@@ -184,6 +184,8 @@ void WebDoor::admit()
         p->peer = peer;
         p->room = name;
         players_.emplace(socket, std::move(player));
+        if (name == QLatin1String(DoorRules::lobby.data()) && !rooms_.contains(name) && bridge_)
+            bridge_->setEager(true);  // takes what waited, for nobody, first
         rooms_[name].push_back(p);
         connect(socket, &QWebSocket::textMessageReceived, this, [this, p](const QString& text) { received(*p, text); });
         connect(socket, &QWebSocket::binaryMessageReceived, this,
@@ -288,13 +290,20 @@ void WebDoor::drop(Player& player, QWebSocketProtocol::CloseCode code, const cha
     members.erase(std::remove(members.begin(), members.end(), &player), members.end());
     log_(("drop " + player.peer + " (room " + player.room + ", " + QLatin1String(why) + ")").toStdString());
     if (members.empty())
-        rooms_.remove(player.room);
+        emptied(player.room);
     // Not waiting for a close handshake from someone who may never answer.
     // close() may report the disconnection at once, so the socket is taken
     // first.
     QWebSocket* socket = player.socket;
     QTimer::singleShot(1000, socket, &QWebSocket::abort);
     socket->close(code, QLatin1String(why));
+}
+
+void WebDoor::emptied(const QString& room)
+{
+    rooms_.remove(room);
+    if (room == QLatin1String(DoorRules::lobby.data()) && bridge_)
+        bridge_->setEager(false);
 }
 
 void WebDoor::left(QWebSocket* socket)
@@ -309,7 +318,7 @@ void WebDoor::left(QWebSocket* socket)
         auto& members = rooms_[player.room];
         members.erase(std::remove(members.begin(), members.end(), &player), members.end());
         if (members.empty())
-            rooms_.remove(player.room);
+            emptied(player.room);
         // Qt itself closes on a message over the bound.
         if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
             log_(("drop " + player.peer + " (room " + player.room + ", message over the bound)").toStdString());

@@ -77,6 +77,7 @@ private:
     void written(Player& player, qint64 bytes);
     void drop(Player& player, QWebSocketProtocol::CloseCode code, const char* why);
     void left(QWebSocket* socket);
+    void emptied(const QString& room);
     void flushRelay();
     double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 
