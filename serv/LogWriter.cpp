@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // How long the end of the program waits for the log to take what is left.
-constexpr auto lastWait = 300ms;
+constexpr auto lastWait = 200ms;
 
 // "2026-12-09T01:51:04.123Z ", in UTC so that logs from anywhere compare.
 std::string timeStamp()
@@ -72,19 +72,20 @@ struct LogWriter::Shared {
             changed.wait(hold, [this] { return !lines.empty() || closing; });
             if (lines.empty() && dropped == 0)
                 break;
-            std::string text;
+            std::deque<std::string> taken;
+            taken.swap(lines);
             if (dropped > 0) {
-                text = timeStamp() + "(" + std::to_string(dropped) + " log lines dropped: the log was not read)\n";
+                taken.push_front(timeStamp() + "(" + std::to_string(dropped) +
+                                 " log lines dropped: the log was not read)\n");
                 dropped = 0;
             }
-            for (const std::string& line : lines)
-                text += line;
-            lines.clear();
             waiting = 0;
             hold.unlock();
-            // One write for all that waited: whole lines reach the reader.
-            if (!broken)
-                broken = !writeAll(fd, text);
+            // One write per line, so that a reader of the log sees whole
+            // lines at once.
+            for (const std::string& line : taken)
+                if (!broken)
+                    broken = !writeAll(fd, line);
             hold.lock();
         }
         done = true;

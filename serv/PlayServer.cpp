@@ -1,6 +1,5 @@
 #include "PlayServer.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -43,29 +42,6 @@ constexpr int keepIntervalSeconds = 10;
 constexpr int keepProbes = 6;
 constexpr unsigned userTimeoutMs = 120000;
 
-// "a.b.c.d:port" or "[a:b::c]:port", with IPv4-mapped IPv6 peers shown as IPv4.
-std::string describe(const sockaddr_storage& address)
-{
-    char text[INET6_ADDRSTRLEN] = "?";
-    unsigned port = 0;
-    bool v6 = false;
-    if (address.ss_family == AF_INET) {
-        const auto& a = reinterpret_cast<const sockaddr_in&>(address);
-        inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
-        port = ntohs(a.sin_port);
-    } else if (address.ss_family == AF_INET6) {
-        const auto& a = reinterpret_cast<const sockaddr_in6&>(address);
-        if (IN6_IS_ADDR_V4MAPPED(&a.sin6_addr)) {
-            inet_ntop(AF_INET, &a.sin6_addr.s6_addr[12], text, sizeof text);
-        } else {
-            inet_ntop(AF_INET6, &a.sin6_addr, text, sizeof text);
-            v6 = true;
-        }
-        port = ntohs(a.sin6_port);
-    }
-    return v6 ? '[' + std::string(text) + "]:" + std::to_string(port) : std::string(text) + ':' + std::to_string(port);
-}
-
 bool setEvents(int epoll, int op, int fd, std::uint32_t events)
 {
     epoll_event e{};
@@ -97,12 +73,10 @@ struct PlayServer::Client {
     ByteBuffer unsent;  // what the kernel would not take yet, oldest first
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
+    bool heldToRate = true;
     bool readsPaused = false;  // over the send rate: in throttled_, not read
     bool gone = false;
-    bool bridge = false;  // another door's players, not one person
-    // What the client may still send now, refilled at the send rate.
-    double allowance = 0;
-    Clock::time_point refilled{};
+    TokenBucket allowance;  // what it may send now
     Clock::time_point overSince{};  // held back without a break since; {} when not
     Clock::time_point lastThrottled{};
 };
@@ -112,7 +86,7 @@ PlayServer::PlayServer(Log log) : PlayServer(std::move(log), Limits{}) {}
 PlayServer::PlayServer(Log log, Limits limits)
     : log_(std::move(log)), limits_(limits), epoll_(epoll_create1(EPOLL_CLOEXEC)),
       wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
-      spare_(openSpare()), events_(64), logTokens_(logBurst), logRefilled_(Clock::now())
+      spare_(openSpare()), events_(64), logLines_(logRate, logBurst, Clock::now())
 {
     if (!epoll_.valid() || !wake_.valid() || !timer_.valid() ||
         !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN) ||
@@ -126,14 +100,12 @@ PlayServer::~PlayServer() = default;
 
 bool PlayServer::isAddress(const std::string& address)
 {
-    in6_addr scratch{};
-    return address.empty() || inet_pton(AF_INET, address.c_str(), &scratch) == 1 ||
-           inet_pton(AF_INET6, address.c_str(), &scratch) == 1;
+    return Listener::isAddress(address);
 }
 
 std::string PlayServer::shown(const std::string& address)
 {
-    return address.find(':') != std::string::npos ? '[' + address + ']' : address;
+    return Listener::shown(address);
 }
 
 void PlayServer::fail(const char* what)
@@ -145,65 +117,16 @@ bool PlayServer::listen(const std::string& address, std::uint16_t port)
 {
     if (!epoll_.valid())
         return false;
-    sockaddr_storage where{};
-    socklen_t size = 0;
-    auto& v4 = reinterpret_cast<sockaddr_in&>(where);
-    auto& v6 = reinterpret_cast<sockaddr_in6&>(where);
-    if (address.empty()) {
-        // Both families on one socket; IPv4 alone where IPv6 is missing.
-        v6.sin6_family = AF_INET6;
-        v6.sin6_addr = in6addr_any;
-        v6.sin6_port = htons(port);
-        size = sizeof v6;
-    } else if (inet_pton(AF_INET, address.c_str(), &v4.sin_addr) == 1) {
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(port);
-        size = sizeof v4;
-    } else if (inet_pton(AF_INET6, address.c_str(), &v6.sin6_addr) == 1) {
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(port);
-        size = sizeof v6;
-    } else {
-        error_ = "not an address";
+    Listener listener;
+    if (!listener.open(address, port)) {
+        error_ = listener.error();
         return false;
     }
-    Fd fd(socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!fd.valid() && address.empty()) {
-        where = {};
-        v4.sin_family = AF_INET;
-        v4.sin_addr.s_addr = htonl(INADDR_ANY);
-        v4.sin_port = htons(port);
-        size = sizeof v4;
-        fd.reset(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    }
-    if (!fd.valid()) {
-        fail("cannot make a socket");
-        return false;
-    }
-    const int one = 1, zero = 0;
-    setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (address.empty() && where.ss_family == AF_INET6)
-        setsockopt(fd.get(), IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
-    if (bind(fd.get(), reinterpret_cast<const sockaddr*>(&where), size) != 0) {
-        fail("cannot bind");
-        return false;
-    }
-    // A long queue: a crowd arriving at once is not left to retry its SYNs.
-    if (::listen(fd.get(), SOMAXCONN) != 0 ||
-        !setEvents(epoll_.get(), EPOLL_CTL_ADD, fd.get(), EPOLLIN)) {
+    if (!setEvents(epoll_.get(), EPOLL_CTL_ADD, listener.fd(), EPOLLIN)) {
         fail("cannot listen");
         return false;
     }
-    sockaddr_storage bound{};
-    socklen_t boundSize = sizeof bound;
-    getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &boundSize);
-    port_ = ntohs(bound.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(bound).sin_port
-                                             : reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-    if (address.empty())
-        address_ = bound.ss_family == AF_INET6 ? "[::]" : "0.0.0.0";
-    else
-        address_ = shown(address);
-    listener_ = std::move(fd);
+    listener_ = std::move(listener);
     return true;
 }
 
@@ -215,7 +138,7 @@ void PlayServer::stop()
 
 bool PlayServer::run()
 {
-    if (!listener_.valid() || !wake_.valid())
+    if (!listener_.isOpen() || !wake_.valid())
         return false;
     bool stopping = false;
     while (!stopping) {
@@ -232,7 +155,7 @@ bool PlayServer::run()
         std::size_t readable = 0;
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
-            if (fd != listener_.get() && fd != wake_.get() && fd != timer_.get() &&
+            if (fd != listener_.fd() && fd != wake_.get() && fd != timer_.get() &&
                 (events_[static_cast<std::size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
                 ++readable;
         }
@@ -241,7 +164,7 @@ bool PlayServer::run()
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
             const std::uint32_t what = events_[static_cast<std::size_t>(i)].events;
-            if (fd == listener_.get()) {
+            if (fd == listener_.fd()) {
                 accept();
             } else if (fd == wake_.get()) {
                 std::uint64_t count = 0;
@@ -276,10 +199,9 @@ bool PlayServer::run()
 void PlayServer::accept()
 {
     for (;;) {
-        sockaddr_storage from{};
-        socklen_t size = sizeof from;
-        const int fd = accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
+        std::string peer;
+        Fd socket = listener_.accept(peer);
+        if (!socket.valid()) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             if (errno != EMFILE && errno != ENFILE)
@@ -295,19 +217,18 @@ void PlayServer::accept()
                 break;
             }
             spare_.reset();
-            size = sizeof from;
-            Fd refused(accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC));
+            Fd refused = listener_.accept(peer);
             const bool took = refused.valid();
             if (took)
-                refuse(std::move(refused), describe(from));
+                refuse(std::move(refused), peer);
             spare_ = openSpare();
             if (!took)
                 break;
             continue;
         }
-        Fd socket(fd);
+        const int fd = socket.get();
         if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
-            refuse(std::move(socket), describe(from));
+            refuse(std::move(socket), peer);
             continue;
         }
         const int one = 1;
@@ -321,11 +242,11 @@ void PlayServer::accept()
         setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
         if (limits_.socketSendBuffer > 0)
             setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &limits_.socketSendBuffer, sizeof limits_.socketSendBuffer);
-        adopt(std::move(socket), describe(from));
+        adopt(std::move(socket), std::move(peer));
     }
 }
 
-bool PlayServer::adopt(Fd socket, std::string peer, bool bridge)
+bool PlayServer::adopt(Fd socket, std::string peer, Kind kind)
 {
     const int fd = socket.get();
     if (static_cast<int>(clients_.size()) >= limits_.maxClients) {
@@ -339,9 +260,8 @@ bool PlayServer::adopt(Fd socket, std::string peer, bool bridge)
     auto client = std::make_unique<Client>();
     client->fd = std::move(socket);
     client->peer = std::move(peer);
-    client->bridge = bridge;
-    client->allowance = static_cast<double>(limits_.sendBurst);
-    client->refilled = Clock::now();
+    client->heldToRate = kind == Kind::Player;
+    client->allowance = TokenBucket(static_cast<double>(limits_.sendRate), static_cast<double>(limits_.sendBurst), Clock::now());
     if (byFd_.size() <= static_cast<std::size_t>(fd))
         byFd_.resize(static_cast<std::size_t>(fd) + 1);
     client->index = clients_.size();
@@ -368,7 +288,7 @@ void PlayServer::pauseListening(bool paused)
     if (listenerPaused_ == paused)
         return;
     listenerPaused_ = paused;
-    setEvents(epoll_.get(), EPOLL_CTL_MOD, listener_.get(), paused ? 0u : static_cast<std::uint32_t>(EPOLLIN));
+    setEvents(epoll_.get(), EPOLL_CTL_MOD, listener_.fd(), paused ? 0u : static_cast<std::uint32_t>(EPOLLIN));
     log_(paused ? "out of descriptors: not accepting connections until a client leaves"
                 : "accepting connections again");
 }
@@ -376,34 +296,36 @@ void PlayServer::pauseListening(bool paused)
 void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
 {
     std::size_t want = share;
-    if (limits_.sendRate > 0 && !client.bridge) {
-        const double seconds = std::chrono::duration<double>(now - client.refilled).count();
-        client.allowance = std::min(static_cast<double>(limits_.sendBurst),
-                                    client.allowance + seconds * static_cast<double>(limits_.sendRate));
-        client.refilled = now;
+    if (limits_.sendRate > 0 && client.heldToRate) {
+        client.allowance.refill(now);
+        const double allowed = client.allowance.available(now);
         // Not read below a few KB, so that a held back client is read in a
         // few pieces a second, not in a trickle of tiny ones.
-        if (client.allowance < static_cast<double>(std::min(minShare, limits_.sendBurst)))
+        if (allowed < leastRead())
             return throttle(client, now);
-        want = std::min(want, static_cast<std::size_t>(client.allowance));
+        want = std::min(want, static_cast<std::size_t>(allowed));
     }
     const ssize_t got = ::recv(client.fd.get(), pass_.tail(want), want, 0);
     if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
-        client.allowance -= static_cast<double>(got);
-        if (static_cast<std::size_t>(got) < want)
-            client.overSince = {};  // read out: below the rate again
+        client.allowance.spend(static_cast<double>(got));
     } else if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
     } else if (!wouldBlock(errno)) {
         close(client, "drop", "connection error");
-    } else {
-        client.overSince = {};
     }
 }
 
+double PlayServer::leastRead() const
+{
+    return static_cast<double>(std::min(minShare, limits_.sendBurst));
+}
+
 // The client is left unwatched for reading, so that level-triggered epoll
-// does not report it again and again; the timer takes it back.
+// does not report it again and again; the timer takes it back. Held back
+// again within a second, it has been over the rate all along: what it sent
+// may well have arrived in small pieces (the kernel's window is small for a
+// reader this slow), so a read that empties its queue proves nothing.
 void PlayServer::throttle(Client& client, Clock::time_point now)
 {
     if (client.overSince == Clock::time_point{} || now - client.lastThrottled > throttleGap)
@@ -422,9 +344,7 @@ void PlayServer::tick(Clock::time_point now)
             close(client, "drop", "sending over the bound");  // takes it off throttled_
             continue;
         }
-        const double seconds = std::chrono::duration<double>(now - client.refilled).count();
-        if (client.allowance + seconds * static_cast<double>(limits_.sendRate) <
-            static_cast<double>(std::min(minShare, limits_.sendBurst))) {
+        if (client.allowance.available(now) < leastRead()) {
             ++i;
             continue;
         }
@@ -601,11 +521,9 @@ void PlayServer::sweep()
 void PlayServer::logConnection(std::string line)
 {
     const Clock::time_point now = Clock::now();
-    const double seconds = std::chrono::duration<double>(now - logRefilled_).count();
-    logTokens_ = std::min(logBurst, logTokens_ + seconds * logRate);
-    logRefilled_ = now;
-    if (logTokens_ >= 1) {
-        logTokens_ -= 1;
+    logLines_.refill(now);
+    if (logLines_.available(now) >= 1) {
+        logLines_.spend(1);
         log_(line);
         return;
     }

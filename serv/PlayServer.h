@@ -2,6 +2,8 @@
 
 #include "ByteBuffer.h"
 #include "Fd.h"
+#include "Listener.h"
+#include "TokenBucket.h"
 
 #include <atomic>
 #include <chrono>
@@ -29,7 +31,7 @@ struct epoll_event;
 class PlayServer {
 public:
     using Log = std::function<void(std::string_view line)>;
-    using Clock = std::chrono::steady_clock;
+    using Clock = TokenBucket::Clock;
     static constexpr std::size_t defaultMaxBuffered = 1 << 20;
 
     // What one client, and all of them together, may cost the server.
@@ -65,18 +67,19 @@ public:
     bool listen(const std::string& address, std::uint16_t port);
     const std::string& errorString() const { return error_; }
     // As a log shows it: "[::]" when listening on both families.
-    const std::string& address() const { return address_; }
-    std::uint16_t port() const { return port_; }
+    const std::string& address() const { return listener_.address(); }
+    std::uint16_t port() const { return listener_.port(); }
     // Safe from any thread.
     int clientCount() const { return clientCount_.load(std::memory_order_relaxed); }
 
-    // Serves a connected, non-blocking stream socket as one more client, as
-    // accept() does with the ones that come to the port; peer names it in
-    // the log. Call it from the loop's thread (or before run()). False, with
-    // the socket closed, when there is no room for it. A bridge carries the
-    // players of another door (the web door's lobby), many people in one
-    // connection: it is read without the send rate of one person.
-    bool adopt(Fd fd, std::string peer, bool bridge = false);
+    // Serves a connected stream socket as one more client, as accept() does
+    // with the ones that come to the port; peer names it in the log. Call it
+    // from the loop's thread (or before run()). False, with the socket
+    // closed, when there is no room for it. A bridge (a socket pair to
+    // another door that bounds its own clients, and speaks for many) is not
+    // held to the send rate.
+    enum class Kind { Player, Bridge };
+    bool adopt(Fd fd, std::string peer, Kind kind = Kind::Player);
 
     // Serves until stop(); false if the loop itself failed (errorString()).
     bool run();
@@ -92,6 +95,7 @@ private:
     void pauseListening(bool paused);
     void read(Client& client, std::size_t share, Clock::time_point now);
     void throttle(Client& client, Clock::time_point now);
+    double leastRead() const;
     void tick(Clock::time_point now);
     void updateTicks();
     void flush(Client& client);
@@ -109,13 +113,11 @@ private:
     Fd epoll_;
     Fd wake_;
     Fd timer_;  // ticks only while a client is held back, log lines wait or the port is paused
-    Fd listener_;
+    Listener listener_;
     Fd spare_;  // given up to refuse a connection cleanly when out of descriptors
     bool listenerPaused_ = false;
     bool ticking_ = false;
     std::string error_;
-    std::string address_;
-    std::uint16_t port_ = 0;
     std::vector<std::unique_ptr<Client>> byFd_;
     std::vector<Client*> clients_;    // the connected, in no particular order
     std::vector<Client*> closing_;    // closed in this pass; freed at its end
@@ -125,8 +127,7 @@ private:
     std::size_t queued_ = 0;  // unsent bytes of all clients
     // Connect, disconnect and drop lines: a burst, then a few a second; the
     // rest are counted and the count logged.
-    double logTokens_ = 0;
-    Clock::time_point logRefilled_{};
+    TokenBucket logLines_;
     Clock::time_point leftOutSince_{};
     long leftOut_ = 0;
     std::atomic<int> clientCount_{0};

@@ -217,7 +217,7 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "serv: %s\n", door.errorString().c_str());
             return door.exitCode() == 2 ? 2 : 1;
         }
-        if (!server.adopt(door.takeRelayEnd(), "web door", true)) {
+        if (!server.adopt(door.takeRelayEnd(), "web door", PlayServer::Kind::Bridge)) {
             std::fprintf(stderr, "serv: cannot take the web door's bridge\n");
             return 1;
         }
