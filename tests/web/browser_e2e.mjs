@@ -1,7 +1,7 @@
 // The browser's half of browser_e2e.sh: two pages of the lobby, a window
 // reached with xdotool ($WINDOW). Prints "struck T1 T2 T3", the wall-clock
-// seconds at which the page's chord, the page's note and the window's chord
-// were struck.
+// seconds at which the page's chord, the page's note, the window's chord and
+// the chord of two fingers on page 2 were struck.
 import { execFileSync } from 'node:child_process';
 import puppeteer from 'puppeteer-core';
 
@@ -110,9 +110,27 @@ try {
   if (!(Number.parseFloat(differ) > 50))
     fail(`the window's chat box did not change (${differ} pixels)`);
 
+  // Two fingers on page 2's touch screen hold a chord (C and E): page 1
+  // lights it.
+  await sleep(2000);
+  await two.bringToFront();
+  await two.setViewport({ width: 1000, height: 700, hasTouch: true });
+  const touch = await two.target().createCDPSession();
+  const centre = async (i) => {
+    const b = await (await two.$(`.key[data-index="${i}"]`)).boundingBox();
+    return { x: b.x + b.width / 2, y: b.y + b.height - 20 };
+  };
+  const fingers = [{ ...(await centre(0)), id: 1 }, { ...(await centre(4)), id: 2 }];
+  await mark();
+  const t4 = now();
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: fingers });
+  await lit(one, [0, 4]).catch(() => fail('two fingers on page 2 did not light page 1\'s keys'));
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await sleep(1000);
+
   const latency = await one.evaluate(() => window.velorinPage.audioLatencyMs);
   console.log(`page audio output latency ${latency === undefined ? 'unknown' : latency.toFixed(1) + ' ms'}`);
-  console.log(`struck ${t1.toFixed(3)} ${t2.toFixed(3)} ${t3.toFixed(3)}`);
+  console.log(`struck ${t1.toFixed(3)} ${t2.toFixed(3)} ${t3.toFixed(3)} ${t4.toFixed(3)}`);
 } finally {
   await browser.close();
 }
