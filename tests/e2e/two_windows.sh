@@ -23,7 +23,7 @@ connect() {
 }
 connect "$WA"
 connect "$WB"
-[ "$(grep -c '^connect ' "$WORK/serv.log")" -eq 2 ] || fail "the server did not see two players: $(cat "$WORK/serv.log")"
+[ "$(grep -cE '^[^ ]+ connect ' "$WORK/serv.log")" -eq 2 ] || fail "the server did not see two players: $(cat "$WORK/serv.log")"
 xdotool windowfocus --sync "$WA" 2>/dev/null || xdotool windowfocus "$WA"
 sleep 0.3
 hold z 0.3
