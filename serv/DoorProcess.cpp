@@ -1,6 +1,7 @@
 #include "DoorProcess.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -16,6 +17,7 @@ namespace {
 // The child finds its bridge and its ready pipe at these numbers.
 constexpr int bridgeFd = 3;
 constexpr int readyFd = 4;
+constexpr int controlFd = 5;
 constexpr int readyWaitMs = 15000;
 
 void pause(long ms)
@@ -28,10 +30,12 @@ void pause(long ms)
 
 DoorProcess::~DoorProcess() { stop(); }
 
-bool DoorProcess::start(const std::string& program, const std::vector<std::string>& arguments)
+bool DoorProcess::start(const std::string& program, const std::vector<std::string>& arguments,
+                        std::function<void(bool)> listening)
 {
     int pair[2];
     int ready[2];
+    int control[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
         error_ = std::string("cannot make a socket pair: ") + std::strerror(errno);
         return false;
@@ -42,11 +46,16 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
         return false;
     }
     Fd readyRead(ready[0]), readyWrite(ready[1]);
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, control) != 0) {
+        error_ = std::string("cannot make a socket pair: ") + std::strerror(errno);
+        return false;
+    }
+    Fd controlHere(control[0]), controlThere(control[1]);
 
     // Everything the child needs is made before the fork: after it, only
     // calls that are safe there.
     std::vector<std::string> words{program, "--bridge-fd", std::to_string(bridgeFd), "--ready-fd",
-                                   std::to_string(readyFd)};
+                                   std::to_string(readyFd), "--control-fd", std::to_string(controlFd)};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& w : words)
@@ -71,7 +80,8 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
             signal(s, SIG_DFL);
         // dup2 leaves close-on-exec off on the copies, so these two survive
         // exec and everything else of the relay's is closed.
-        if (dup2(door.get(), bridgeFd) < 0 || dup2(readyWrite.get(), readyFd) < 0)
+        if (dup2(door.get(), bridgeFd) < 0 || dup2(readyWrite.get(), readyFd) < 0 ||
+            dup2(controlThere.get(), controlFd) < 0)
             _exit(1);
         execv(program.c_str(), argv.data());
         _exit(127);
@@ -79,6 +89,7 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
     pid_ = pid;
     door.reset();
     readyWrite.reset();
+    controlThere.reset();
 
     // The door writes one byte once it listens, or ends.
     pollfd p{readyRead.get(), POLLIN, 0};
@@ -89,6 +100,22 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
     char byte = 0;
     if (polled == 1 && ::read(readyRead.get(), &byte, 1) == 1) {
         relayEnd_ = std::move(relay);
+        control_ = std::move(controlHere);
+        controlReader_ = std::thread([fd = control_.get(), listening = std::move(listening)] {
+            // Signals are the relay loop's: this thread takes none.
+            sigset_t all;
+            sigfillset(&all);
+            pthread_sigmask(SIG_BLOCK, &all, nullptr);
+            char word[64];
+            for (;;) {
+                const ssize_t n = ::read(fd, word, sizeof word);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    return;
+                listening(word[n - 1] == '1');  // the latest word counts
+            }
+        });
         return true;
     }
     int status = 0;
@@ -103,8 +130,18 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
     return false;
 }
 
+void DoorProcess::endControl()
+{
+    if (control_.valid())
+        ::shutdown(control_.get(), SHUT_RDWR);
+    if (controlReader_.joinable())
+        controlReader_.join();
+    control_.reset();
+}
+
 void DoorProcess::stop()
 {
+    endControl();
     if (pid_ <= 0)
         return;
     relayEnd_.reset();

@@ -2,7 +2,10 @@
 
 #include "Fd.h"
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
 #include <sys/types.h>
 #include <vector>
 
@@ -18,12 +21,17 @@ public:
     DoorProcess& operator=(const DoorProcess&) = delete;
 
     // Starts `program` with `arguments` and waits until it listens. The
-    // relay's end of the socket pair is in relayEnd(). On failure, false and
-    // exitCode() tells how the child ended (2 for a usage error).
-    bool start(const std::string& program, const std::vector<std::string>& arguments);
+    // relay's end of the socket pair is in takeRelayEnd(). `listening` is
+    // called, on a thread of its own, whenever the door says whether anyone
+    // listens behind the bridge. On failure, false and exitCode() tells how
+    // the child ended (2 for a usage error).
+    bool start(const std::string& program, const std::vector<std::string>& arguments,
+               std::function<void(bool)> listening);
     Fd takeRelayEnd() { return std::move(relayEnd_); }
     int exitCode() const { return exitCode_; }
     const std::string& errorString() const { return error_; }
+    // No more calls of `listening` after this.
+    void endControl();
     // Waits a moment for the child, which ends when its bridge closes, then
     // ends it.
     void stop();
@@ -31,6 +39,8 @@ public:
 private:
     pid_t pid_ = -1;
     Fd relayEnd_;
+    Fd control_;  // the door's word on its listeners: '1' or '0'
+    std::thread controlReader_;
     int exitCode_ = 1;
     std::string error_;
 };

@@ -213,17 +213,21 @@ int main(int argc, char* argv[])
         if (!bind.empty())
             arguments.insert(arguments.end(), {"--bind", bind});
         arguments.insert(arguments.end(), webOptions.begin(), webOptions.end());
-        if (!door.start(doorProgram(), arguments)) {
+        if (!door.start(doorProgram(), arguments,
+                        [&server](bool listening) { server.setBridgesListening(listening); })) {
             std::fprintf(stderr, "serv: %s\n", door.errorString().c_str());
             return door.exitCode() == 2 ? 2 : 1;
         }
         if (!server.adopt(door.takeRelayEnd(), "web door", PlayServer::Kind::Bridge)) {
+            door.endControl();
             std::fprintf(stderr, "serv: cannot take the web door's bridge\n");
             return 1;
         }
     }
     log.write("listening on " + server.address() + ":" + std::to_string(server.port()));
-    if (!server.run()) {
+    const bool served = server.run();
+    door.endControl();  // the door's word reaches no server that is going
+    if (!served) {
         std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
         return 1;
     }

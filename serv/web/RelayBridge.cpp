@@ -12,8 +12,8 @@ namespace {
 constexpr int drainMs = 200;
 }  // namespace
 
-RelayBridge::RelayBridge(int fd, Arrival arrived, std::function<void()> closed, QObject* parent)
-    : QObject(parent), fd_(fd), arrived_(std::move(arrived)), closed_(std::move(closed)),
+RelayBridge::RelayBridge(int fd, int control, Arrival arrived, std::function<void()> closed, QObject* parent)
+    : QObject(parent), fd_(fd), control_(control), arrived_(std::move(arrived)), closed_(std::move(closed)),
       reads_(fd, QSocketNotifier::Read), writes_(fd, QSocketNotifier::Write)
 {
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
@@ -26,6 +26,9 @@ RelayBridge::RelayBridge(int fd, Arrival arrived, std::function<void()> closed, 
         }
     });
     drain_.start();
+    if (control_ >= 0)
+        ::fcntl(control_, F_SETFD, FD_CLOEXEC);
+    tell(false);
     connect(&reads_, &QSocketNotifier::activated, this, &RelayBridge::readable);
     connect(&writes_, &QSocketNotifier::activated, this, &RelayBridge::writable);
 }
@@ -35,6 +38,15 @@ RelayBridge::~RelayBridge()
     reads_.setEnabled(false);
     writes_.setEnabled(false);
     ::close(fd_);
+    if (control_ >= 0)
+        ::close(control_);
+}
+
+void RelayBridge::tell(bool listening)
+{
+    // One byte on an otherwise empty socket: it never blocks.
+    if (control_ >= 0)
+        [[maybe_unused]] const auto sent = ::send(control_, listening ? "1" : "0", 1, MSG_DONTWAIT | MSG_NOSIGNAL);
 }
 
 void RelayBridge::send(std::string_view bytes)
@@ -72,11 +84,13 @@ void RelayBridge::setEager(bool eager)
     if (ended_ || reads_.isEnabled() == eager)
         return;
     if (eager) {
+        tell(true);
         drain_.stop();
         while (readSome()) {
         }
         reads_.setEnabled(!ended_);
     } else {
+        tell(false);
         reads_.setEnabled(false);
         drain_.start();
     }

@@ -14,7 +14,9 @@
 class RelayBridge : public QObject {
 public:
     using Arrival = std::function<void(std::string_view bytes)>;
-    RelayBridge(int fd, Arrival arrived, std::function<void()> closed, QObject* parent = nullptr);
+    // `control`, when given, is told '1' while the bridge is eager and '0'
+    // while not, so that the relay sends nothing to a door nobody listens at.
+    RelayBridge(int fd, int control, Arrival arrived, std::function<void()> closed, QObject* parent = nullptr);
     ~RelayBridge() override;
 
     void send(std::string_view bytes);
@@ -31,7 +33,10 @@ private:
     void writable();
     void end();
 
+    void tell(bool listening);
+
     int fd_;
+    int control_;
     Arrival arrived_;
     std::function<void()> closed_;
     QSocketNotifier reads_;

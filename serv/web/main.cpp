@@ -19,7 +19,8 @@
 
 namespace {
 constexpr const char* usage =
-    "Usage: serv-web --bridge-fd N [--ready-fd N] [--port N] [--bind ADDRESS] [--web-bind ADDRESS]\n"
+    "Usage: serv-web --bridge-fd N [--ready-fd N] [--control-fd N] [--port N] [--bind ADDRESS]\n"
+    "                [--web-bind ADDRESS]\n"
     "                [--web-origin ORIGIN]... [--web-max-clients N] [--web-max-rooms N]\n"
     "                [--web-soundfont FILE] [--web-root FOLDER]\n"
     "The web door of serv; serv starts it for 'serv --web PORT'.\n";
@@ -55,7 +56,7 @@ int main(int argc, char* argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false\nqt.httpserver.*.warning=false"));
     const QStringList args = app.arguments();
     DoorOptions options;
-    int bridgeFd = -1, readyFd = -1, port = 0;
+    int bridgeFd = -1, readyFd = -1, controlFd = -1, port = 0;
     QString root, soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     for (int i = 1; i < args.size(); ++i) {
         const QString name = args[i];
@@ -69,6 +70,8 @@ int main(int argc, char* argv[])
             ok = number(value, 0, 1 << 20, bridgeFd);
         else if (name == QLatin1String("--ready-fd"))
             ok = number(value, 0, 1 << 20, readyFd);
+        else if (name == QLatin1String("--control-fd"))
+            ok = number(value, 0, 1 << 20, controlFd);
         else if (name == QLatin1String("--port"))
             ok = number(value, 0, 65535, port);
         else if (name == QLatin1String("--bind") || name == QLatin1String("--web-bind"))
@@ -117,7 +120,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<RelayBridge> bridge;
     if (bridgeFd >= 0) {
         bridge = std::make_unique<RelayBridge>(
-            bridgeFd, [&door](std::string_view bytes) { door.relayed(bytes); },
+            bridgeFd, controlFd, [&door](std::string_view bytes) { door.relayed(bytes); },
             [] {
                 // The relay is gone, and with it the lobby: the door goes too.
                 QCoreApplication::exit(0);
