@@ -60,6 +60,24 @@ WebDoor::WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent)
     hold_.setInterval(relayHoldMs);
     connect(&hold_, &QTimer::timeout, this, &WebDoor::flushRelay);
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebDoor::admit);
+    leftOutTimer_.setInterval(1000);
+    connect(&leftOutTimer_, &QTimer::timeout, this, [this] {
+        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
+        leftOut_ = 0;
+        leftOutTimer_.stop();
+    });
+}
+
+// As the relay's: a burst of lines, then a few a second; the rest counted.
+void WebDoor::logConnection(const QString& line)
+{
+    if (logLines_.take(1, now())) {
+        log_(line.toStdString());
+        return;
+    }
+    ++leftOut_;
+    if (!leftOutTimer_.isActive())
+        leftOutTimer_.start();
 }
 
 WebDoor::~WebDoor() = default;
@@ -112,7 +130,7 @@ void WebDoor::missingHandler(const QHttpServerRequest& request, QTcpSocket* sock
         responder.write(QHttpServerResponder::StatusCode::NotFound);
         return;
     }
-    log_(("refuse " + refusal_.peer + " (" + refusal_.why + ")").toStdString());
+    logConnection("refuse " + refusal_.peer + " (" + refusal_.why + ")");
     responder.write(refusal_.why.toUtf8() + '\n', "text/plain; charset=utf-8",
                     static_cast<QHttpServerResponder::StatusCode>(refusal_.status));
     refusal_ = {};
@@ -155,7 +173,7 @@ bool WebDoor::originAllowed(const QString& origin, const QString& host) const
 
 void WebDoor::refuse(QWebSocket* socket, const QString& peer, QWebSocketProtocol::CloseCode code, const QString& why)
 {
-    log_(("refuse " + peer + " (" + why + ")").toStdString());
+    logConnection("refuse " + peer + " (" + why + ")");
     socket->close(code, why);
     QTimer::singleShot(1000, socket, &QWebSocket::abort);
     connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
@@ -192,7 +210,7 @@ void WebDoor::admit()
                 [this, p] { drop(*p, QWebSocketProtocol::CloseCodeDatatypeNotSupported, "binary message"); });
         connect(socket, &QWebSocket::bytesWritten, this, [this, p](qint64 n) { written(*p, n); });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] { left(socket); });
-        log_(("join " + peer + " (room " + name + ")").toStdString());
+        logConnection("join " + peer + " (room " + name + ")");
     }
 }
 
@@ -288,7 +306,7 @@ void WebDoor::drop(Player& player, QWebSocketProtocol::CloseCode code, const cha
     player.queued = 0;
     auto& members = rooms_[player.room];
     members.erase(std::remove(members.begin(), members.end(), &player), members.end());
-    log_(("drop " + player.peer + " (room " + player.room + ", " + QLatin1String(why) + ")").toStdString());
+    logConnection("drop " + player.peer + " (room " + player.room + ", " + QLatin1String(why) + ")");
     if (members.empty())
         emptied(player.room);
     // Not waiting for a close handshake from someone who may never answer.
@@ -321,9 +339,9 @@ void WebDoor::left(QWebSocket* socket)
             emptied(player.room);
         // Qt itself closes on a message over the bound.
         if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
-            log_(("drop " + player.peer + " (room " + player.room + ", message over the bound)").toStdString());
+            logConnection("drop " + player.peer + " (room " + player.room + ", message over the bound)");
         else
-            log_(("leave " + player.peer + " (room " + player.room + ")").toStdString());
+            logConnection("leave " + player.peer + " (room " + player.room + ")");
     }
     // Freed once the call that brought us here has returned: that may be a
     // drop from within the player's own message.

@@ -78,6 +78,7 @@ private:
     void drop(Player& player, QWebSocketProtocol::CloseCode code, const char* why);
     void left(QWebSocket* socket);
     void emptied(const QString& room);
+    void logConnection(const QString& line);
     void flushRelay();
     double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 
@@ -93,4 +94,7 @@ private:
     QElapsedTimer clock_;
     qint64 queuedAll_ = 0;
     Refusal refusal_;  // from handleRequest to missingHandler
+    RateBound logLines_{20, 100};
+    long leftOut_ = 0;
+    QTimer leftOutTimer_;
 };

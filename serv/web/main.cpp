@@ -112,7 +112,7 @@ int main(int argc, char* argv[])
     }
     say("web door on http://" +
         (options.address.protocol() == QAbstractSocket::IPv6Protocol ? "[" + options.address.toString() + "]"
-         : options.address == QHostAddress::Any                     ? QStringLiteral("0.0.0.0")
+         : options.address == QHostAddress::Any                     ? QStringLiteral("[::]")
                                                                      : options.address.toString())
             .toStdString() +
         ":" + std::to_string(listening) + "/");
