@@ -74,6 +74,8 @@ function press(i) {
   if (send(String(i))) {
     ++pending[i];
     page.sent.push({ index: i, at: performance.timeOrigin + performance.now() });
+  } else {
+    sound(i);  // offline, the page plays for itself, as a window does
   }
 }
 
