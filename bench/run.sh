@@ -5,7 +5,10 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 . scripts/children.sh
-VELORIN_SETUP_EXTRA="xvfb xauth xdotool x11-utils vmpk ncat fluidsynth jackd2 ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
+VELORIN_SETUP_EXTRA="xvfb xauth xdotool x11-utils vmpk ncat fluidsynth jackd2 chromium ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh >/dev/null
+if [ ! -f tests/web/node_modules/.package-lock.json ] || [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
+  (cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+fi
 quick=0; [ "${1:-}" = "--quick" ] && quick=1
 idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
 fan_seconds=5; [ $quick = 1 ] && fan_seconds=2
@@ -69,6 +72,14 @@ fi
 relay_runs=3; [ $quick = 1 ] && relay_runs=1
 mapfile -t relay_rows < <(bench/relay_vs_ncat.sh "$fan_seconds" "$relay_runs")
 rows+=("${relay_rows[@]}")
+# The same relay with the web door on, in the same run.
+mapfile -t door_rows < <(bench/relay_with_door.sh "$fan_seconds" "$relay_runs")
+rows+=("${door_rows[@]}")
+
+# A note from the browser through the web door to a window's connection.
+out=$(bench/browser_latency.sh 400 2>/dev/null | tail -1) || out=""
+[ -n "$out" ] && row "note from the page in Chromium through serv's web door to a window's connection (400 notes)" \
+    "$(sed -E 's/^browser -> serv -> window: 400 notes, //' <<<"$out")" "bench/browser_latency.sh 400"
 
 # Start-up and peak memory under one Xvfb.
 synth_ini

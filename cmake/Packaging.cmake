@@ -1,7 +1,9 @@
 # cmake --install: the programs in <prefix>/lib/velorin with a velorin
 # command in <prefix>/bin, the shared files in <prefix>/share/velorin, and the
 # desktop's records: the menu entry, the sequence file type and the icons.
-install(TARGETS velorin update serv midiconv1 RUNTIME DESTINATION ${VELORIN_PROGRAM_DIR})
+install(TARGETS velorin update serv serv-web midiconv1 RUNTIME DESTINATION ${VELORIN_PROGRAM_DIR})
+# The page that serv's web door serves, found there from the program folder.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/web/ DESTINATION ${VELORIN_DATA_DIR}/web)
 install(FILES data/darvel.dll docs/guide.html data/velorin.svg DESTINATION ${VELORIN_DATA_DIR})
 install(FILES data/velorin.desktop DESTINATION share/applications)
 install(FILES data/velorin.xml DESTINATION share/mime/packages)
@@ -58,6 +60,8 @@ set(CPACK_STRIP_FILES ON)
 # General MIDI SoundFont the synthesizer loads is not linked, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | timgm6mb-soundfont")
-# qt6-wayland: without it a Wayland-only session has no platform plugin for the window.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, shared-mime-info, desktop-file-utils, xdg-utils")
+# qt6-wayland: without it a Wayland-only session has no platform plugin for
+# the window. The web door serves TimGM6mb to the page, whichever SoundFont
+# the window uses.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, shared-mime-info, desktop-file-utils, xdg-utils, timgm6mb-soundfont")
 include(CPack)

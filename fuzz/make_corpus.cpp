@@ -134,9 +134,13 @@ void sharedPlay()
     for (const auto& [name, bytes] : messages) {
         seed("chat_arrival", name, bytes);
         seed("serv_relay", name, bytes);
+        seed("web_door", name, bytes);
         all += bytes + '\0';
     }
     seed("chat_arrival", "session", all);
+    seed("web_door", "session", all);
+    // What a page sends, and the paths it joins by.
+    seed("web_door", "page", std::string("0\0" "4\0" "7\0" ":web: hi\0" "/\0" "/r/band-1\0" "/r/../x\0" "5"));
 }
 
 void commandLines()

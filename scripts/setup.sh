@@ -9,6 +9,8 @@ cd "$here"
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
+  # serv's web door: HTTP and WebSocket from Qt
+  qt6-httpserver-dev qt6-websockets-dev
   libfluidsynth-dev librtmidi-dev
   # the JACK client library of Debian's JACK server (jackd2); left to itself,
   # librtmidi-dev brings the older one, which cannot reach that server
@@ -38,6 +40,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The web page's synthesizer comes from npm, pinned by web/package-lock.json.
+if ! command -v npm >/dev/null; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends nodejs npm
+fi
+if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+  (cd web && npm ci --no-audit --no-fund --loglevel=error)
 fi
 
 build_type="${VELORIN_BUILD_TYPE:-RelWithDebInfo}"

@@ -309,6 +309,10 @@ void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
     if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
         client.allowance.spend(static_cast<double>(got));
+        // A bridge that speaks has someone behind it, who hears the echo,
+        // even before its door's word arrives.
+        if (!client.heldToRate)
+            bridgesListening_.store(true, std::memory_order_relaxed);
     } else if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
     } else if (!wouldBlock(errno)) {
@@ -387,8 +391,9 @@ void PlayServer::fanOut()
     if (pass_.empty())
         return;
     // Every client, the senders included, gets the same bytes: the whole pass.
+    const bool bridges = bridgesListening_.load(std::memory_order_relaxed);
     for (Client* to : clients_) {
-        if (!to->gone)
+        if (!to->gone && (to->heldToRate || bridges))
             send(*to, pass_.data(), pass_.size());
     }
 }

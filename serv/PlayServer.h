@@ -80,6 +80,9 @@ public:
     // held to the send rate.
     enum class Kind { Player, Bridge };
     bool adopt(Fd fd, std::string peer, Kind kind = Kind::Player);
+    // Whether the bridges get the passes: a door with nobody behind its
+    // bridge says so, and costs the relay no send. Safe from any thread.
+    void setBridgesListening(bool listening) { bridgesListening_.store(listening, std::memory_order_relaxed); }
 
     // Serves until stop(); false if the loop itself failed (errorString()).
     bool run();
@@ -131,4 +134,5 @@ private:
     Clock::time_point leftOutSince_{};
     long leftOut_ = 0;
     std::atomic<int> clientCount_{0};
+    std::atomic<bool> bridgesListening_{true};
 };

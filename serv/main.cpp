@@ -1,4 +1,5 @@
 // serv: the play server of Velorin's shared play.
+#include "DoorProcess.h"
 #include "LogWriter.h"
 #include "PlayServer.h"
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 constexpr const char* help =
@@ -29,6 +31,17 @@ constexpr const char* help =
     "  --max-rate <BYTES>   Bytes a second one player may send after a burst of 256 KiB\n"
     "                       (default 65536; 0: no bound). A player over it is read more\n"
     "                       slowly, and dropped after 10 seconds of it.\n"
+    "  --web <N>            Also open the web door on TCP port N (0 picks a free one): the\n"
+    "                       page that plays in a browser, and its players over WebSocket.\n"
+    "                       Off unless asked.\n"
+    "  --web-bind <ADDRESS>       Address of the web door (default: that of --bind).\n"
+    "  --web-origin <ORIGIN>      A page origin allowed to join, such as\n"
+    "                             https://piano.example.org; may be given again. Without\n"
+    "                             it only pages of the door's own address join.\n"
+    "  --web-max-clients <N>      Most browser players at once (default 256).\n"
+    "  --web-max-rooms <N>        Most rooms at once besides the lobby (default 64).\n"
+    "  --web-soundfont <FILE>     The SoundFont the page plays with (default: Debian's\n"
+    "                             TimGM6mb).\n"
     "\n"
     "Usage errors exit with status 2.\n";
 
@@ -80,6 +93,17 @@ bool parseNumber(const std::string& text, unsigned long max, unsigned long& numb
     return number <= max;
 }
 
+// serv-web, the web door, lives beside serv.
+std::string doorProgram()
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return "serv-web";
+    const std::string path(self, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1) + "serv-web";
+}
+
 int usageError(const char* format, const std::string& what)
 {
     std::fprintf(stderr, format, what.c_str());
@@ -93,6 +117,8 @@ int main(int argc, char* argv[])
     std::string bind;
     std::string maxClientsText;
     std::string maxRateText;
+    std::string webPort;
+    std::vector<std::string> webOptions;  // handed to the door, which checks them
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help" || arg == "-?") {
@@ -112,6 +138,12 @@ int main(int argc, char* argv[])
             value = &maxClientsText;
         else if (name == "--max-rate")
             value = &maxRateText;
+        else if (name == "--web")
+            value = &webPort;
+        std::string webValue;
+        const bool webOption = name.rfind("--web-", 0) == 0;
+        if (webOption)
+            value = &webValue;
         if (!value) {
             std::fprintf(stderr, "serv: unknown option '%s'.\n%s", arg.c_str(), help);
             return 2;
@@ -123,7 +155,16 @@ int main(int argc, char* argv[])
         } else {
             return usageError("serv: missing value after '%s'.\n", arg);
         }
+        if (webOption) {
+            webOptions.push_back(name);
+            webOptions.push_back(webValue);
+        }
     }
+    if (!webOptions.empty() && webPort.empty())
+        return usageError("serv: %s needs --web <PORT>.\n", webOptions.front());
+    unsigned long doorPort = 0;
+    if (!webPort.empty() && !parseNumber(webPort, 65535, doorPort))
+        return usageError("serv: not a port number: %s\n", webPort);
     unsigned long port = 0;
     if (!parseNumber(portText, 65535, port))
         return usageError("serv: not a port number: %s\n", portText);
@@ -155,6 +196,9 @@ int main(int argc, char* argv[])
             files.rlim_cur > reservedFiles ? files.rlim_cur - reservedFiles : 1, 1, static_cast<rlim_t>(limits.maxClients)));
     std::signal(SIGPIPE, SIG_IGN);  // a closed log must not end the server
 
+    // Declared first so that it goes last: the relay closes the door's
+    // bridge, then the door is waited for.
+    DoorProcess door;
     // Ready for SIGTERM and SIGINT before anyone can know the server is there.
     LogWriter log(STDOUT_FILENO);
     PlayServer server([&log](std::string_view line) { log.write(line); }, limits);
@@ -164,8 +208,26 @@ int main(int argc, char* argv[])
                      bind.empty() ? "[::]" : PlayServer::shown(bind).c_str(), port, server.errorString().c_str());
         return 1;
     }
+    if (!webPort.empty()) {
+        std::vector<std::string> arguments{"--port", std::to_string(doorPort)};
+        if (!bind.empty())
+            arguments.insert(arguments.end(), {"--bind", bind});
+        arguments.insert(arguments.end(), webOptions.begin(), webOptions.end());
+        if (!door.start(doorProgram(), arguments,
+                        [&server](bool listening) { server.setBridgesListening(listening); })) {
+            std::fprintf(stderr, "serv: %s\n", door.errorString().c_str());
+            return door.exitCode() == 2 ? 2 : 1;
+        }
+        if (!server.adopt(door.takeRelayEnd(), "web door", PlayServer::Kind::Bridge)) {
+            door.endControl();
+            std::fprintf(stderr, "serv: cannot take the web door's bridge\n");
+            return 1;
+        }
+    }
     log.write("listening on " + server.address() + ":" + std::to_string(server.port()));
-    if (!server.run()) {
+    const bool served = server.run();
+    door.endControl();  // the door's word reaches no server that is going
+    if (!served) {
         std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
         return 1;
     }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The web door's rules on what passes it, with no I/O: which addresses name
+// which room, which browser messages go on, how what the relay sends is cut
+// into messages, and how fast one player may send.
+namespace DoorRules {
+
+inline constexpr std::string_view lobby = "lobby";
+// Longer than any chat line a window sends, short enough that a player
+// cannot make others hold much.
+inline constexpr std::size_t maxMessage = 1024;
+inline constexpr std::size_t maxRoomName = 32;
+
+// Letters, digits, '-' and '_', 1 to maxRoomName of them.
+bool isRoomName(std::string_view name);
+// The room an address joins: "/" the lobby, "/r/<name>" that room; nothing
+// for any other path.
+std::optional<std::string> roomOfPath(std::string_view path);
+// A message from a browser goes on when it is one of shared play's: a key
+// index ("12", "-1") or a chat line or join notice (starting with ':'), at
+// most maxMessage bytes, with no line break, so that it stays one message
+// for the windows, which cut at CR LF.
+bool isPlayerMessage(std::string_view message);
+
+}  // namespace DoorRules
+
+// Cuts what the relay sends into messages, as a window reads them: at CR LF;
+// text after the last CR LF is a message of its own once nothing more has
+// come for a moment (a peer that ends nothing with CR LF sends one message
+// per write), or once it passes DoorRules::maxMessage.
+class RelayCutter {
+public:
+    // The messages complete with this arrival, in order, without CR LF.
+    std::vector<std::string> take(std::string_view arrival);
+    // True while text waits for its CR LF; flush() it after a short wait.
+    bool holding() const { return !partial_.empty(); }
+    std::optional<std::string> flush();
+
+private:
+    std::string partial_;
+};
+
+// How much one player may send: `perSecond` on average, `burst` at once.
+// Time comes from the caller, in seconds.
+class RateBound {
+public:
+    RateBound(double perSecond, double burst) : perSecond_(perSecond), burst_(burst), tokens_(burst) {}
+    // True when `cost` fits now, and takes it.
+    bool take(double cost, double now);
+
+private:
+    double perSecond_;
+    double burst_;
+    double tokens_;
+    double last_ = -1;
+};

@@ -1,0 +1,307 @@
+#!/usr/bin/python3
+"""The web door of serv against real sockets: browser players over WebSocket
+(Debian's python3-websockets), Velorin's players over TCP, the real serv.
+Usage: web_door.py SERV CASE, CASE one of lobby, rooms, bad_input, slow."""
+import asyncio
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+import websockets
+
+SERV = sys.argv[1]
+CASE = sys.argv[2]
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAILED:", what, flush=True)
+
+
+class Serv:
+    """serv with its web door on free ports; the log in a temporary file."""
+
+    def __init__(self, *extra):
+        self.log = tempfile.NamedTemporaryFile(prefix="serv-web-", suffix=".log", delete=False)
+        self.proc = subprocess.Popen([SERV, "--port", "0", "--bind", "127.0.0.1", "--web", "0", *extra],
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and "listening on" not in self.text():
+            time.sleep(0.05)
+        self.tcp = int(re.search(r"listening on .*:(\d+)", self.text()).group(1))
+        self.web = int(re.search(r"web door on http://[^ ]*:(\d+)/", self.text()).group(1))
+
+    def text(self):
+        with open(self.log.name, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def wait_log(self, pattern, seconds=5):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if re.search(pattern, self.text()):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def url(self, path="/"):
+        return f"ws://127.0.0.1:{self.web}{path}"
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+        # serv and its door write here; in a sanitized build, so do the sanitizers.
+        time.sleep(0.5)
+        text = self.text()
+        check(not re.search(r"Sanitizer|runtime error:", text), "no sanitizer finding in serv or its door:\n" + text[-3000:])
+        os.unlink(self.log.name)
+
+
+def tcp_player(serv):
+    s = socket.create_connection(("127.0.0.1", serv.tcp))
+    s.settimeout(0.2)
+    return s
+
+
+def tcp_read(s, seconds=1.0, until=None):
+    got = b""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline and (until is None or until not in got):
+        try:
+            chunk = s.recv(65536)
+            if not chunk:
+                break
+            got += chunk
+        except socket.timeout:
+            pass
+    return got
+
+
+async def messages(ws, seconds=1.0, count=None):
+    got = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline and (count is None or len(got) < count):
+        try:
+            got.append(await asyncio.wait_for(ws.recv(), max(0.01, deadline - time.monotonic())))
+        except asyncio.TimeoutError:
+            break
+        except websockets.ConnectionClosed:
+            break
+    return got
+
+
+async def closed_with(ws, seconds=3.0):
+    try:
+        await asyncio.wait_for(ws.wait_closed(), seconds)
+    except asyncio.TimeoutError:
+        return None
+    return ws.close_code
+
+
+def http_status(serv, path):
+    s = socket.create_connection(("127.0.0.1", serv.web))
+    s.sendall(f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{serv.web}\r\nConnection: close\r\n\r\n".encode())
+    s.settimeout(3)
+    head = b""
+    while b"\r\n" not in head:
+        chunk = s.recv(4096)
+        if not chunk:
+            break
+        head += chunk
+    s.close()
+    return int(head.split(b" ")[1]) if head else 0
+
+
+async def lobby():
+    serv = Serv()
+    try:
+        page = f"http://127.0.0.1:{serv.web}"
+        a = await websockets.connect(serv.url(), origin=page)
+        b = await websockets.connect(serv.url(), origin=page)
+        t = tcp_player(serv)
+        check(serv.wait_log(r"join 127\.0\.0\.1:\d+ \(room lobby\)"), "a join is logged with its room")
+        await asyncio.sleep(0.2)
+        # A chord from the page: every message reaches the windows with CR LF,
+        # and every page, its player included, as one WebSocket message each.
+        for m in ["0", "4", "7", ": Connected to the Server with IP: 127.0.0.1"]:
+            await a.send(m)
+        want = ["0", "4", "7", ": Connected to the Server with IP: 127.0.0.1"]
+        check(tcp_read(t, 3, b"IP: 127.0.0.1\r\n") == b"0\r\n4\r\n7\r\n: Connected to the Server with IP: 127.0.0.1\r\n",
+              "a window gets the page's messages, each ended by CR LF")
+        check(await messages(b, 3, 4) == want, "another page gets each message as one")
+        check(await messages(a, 3, 4) == want, "the page hears its own messages back")
+        # From a window: cut at CR LF; from a peer without CR LF, one write
+        # one message.
+        t.sendall(b"12\r\n:host: hello\r\n")
+        check(await messages(a, 3, 2) == ["12", ":host: hello"], "a window's chord and chat reach the page as two")
+        await messages(b, 1, 2)
+        t.sendall(b"5")
+        check(await messages(b, 3, 1) == ["5"], "a message without CR LF reaches the page once nothing more comes")
+        await a.close()
+        check(serv.wait_log(r"leave 127\.0\.0\.1:\d+ \(room lobby\)"), "a leave is logged with its room")
+        await b.close()
+        t.close()
+    finally:
+        serv.stop()
+
+
+async def rooms():
+    serv = Serv("--web-max-rooms", "2")
+    try:
+        ra = await websockets.connect(serv.url("/r/a"))
+        rb = await websockets.connect(serv.url("/r/b"))
+        ra2 = await websockets.connect(serv.url("/r/a"))
+        lob = await websockets.connect(serv.url("/"))
+        t = tcp_player(serv)
+        await asyncio.sleep(0.2)
+        await ra.send("3")
+        await ra.send(":a: in room a")
+        check(await messages(ra2, 3, 2) == ["3", ":a: in room a"], "a room's members hear each other")
+        check(await messages(ra, 3, 2) == ["3", ":a: in room a"], "a room's player hears itself")
+        check(await messages(rb, 1) == [], "a note in /r/a never reaches /r/b")
+        check(await messages(lob, 0.5) == [], "nor the lobby")
+        check(tcp_read(t, 0.5) == b"", "nor the windows")
+        check(serv.wait_log(r"join 127\.0\.0\.1:\d+ \(room b\)"), "joins name their room")
+        # A third room is one too many; a bad name is no room.
+        try:
+            await websockets.connect(serv.url("/r/c"))
+            check(False, "a room over the bound is refused")
+        except websockets.InvalidStatusCode as e:
+            check(e.status_code == 503, f"a room over the bound is refused with 503, not {e.status_code}")
+        for bad in ["/r/" + "x" * 33, "/r/a%2Fb", "/r/", "/other"]:
+            try:
+                await websockets.connect(serv.url(bad))
+                check(False, f"{bad} is no room")
+            except websockets.InvalidStatusCode as e:
+                check(e.status_code == 404, f"{bad} is refused with 404, not {e.status_code}")
+        await rb.close()
+        check(serv.wait_log(r"leave 127\.0\.0\.1:\d+ \(room b\)"), "a room empties")
+        c = await websockets.connect(serv.url("/r/c"))  # its place is free again
+        await c.close()
+        # The page and its files, and nothing outside its folder.
+        check(http_status(serv, "/") == 200 and http_status(serv, "/r/a") == 200, "the page at / and /r/<name>")
+        check(http_status(serv, "/soundfont.sf2") == 200, "the SoundFont")
+        for path in ["/../", "/../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/..%2f..%2fetc/passwd",
+                     "//etc/passwd", "/index.html/../../../etc/passwd"]:
+            check(http_status(serv, path) == 404, f"{path} gives 404")
+        for ws in (ra, ra2, lob):
+            await ws.close()
+        t.close()
+    finally:
+        serv.stop()
+
+
+async def bad_input():
+    serv = Serv("--web-max-clients", "4", "--web-origin", "https://piano.example.org")
+    try:
+        t = tcp_player(serv)
+        # Origins: the named one joins, another page's is refused before the
+        # handshake; a client that is no browser sends none and joins.
+        try:
+            await websockets.connect(serv.url(), origin="http://evil.example")
+            check(False, "a wrong Origin is refused")
+        except websockets.InvalidStatusCode as e:
+            check(e.status_code == 403, f"a wrong Origin is refused with 403, not {e.status_code}")
+        check(serv.wait_log(r"refuse 127\.0\.0\.1:\d+ \(origin http://evil\.example not allowed\)"), "and logged")
+        good = await websockets.connect(serv.url(), origin="https://piano.example.org")
+        # A binary frame, an oversized frame, a message with a line break in
+        # it, text that is no message: each ends its sender and reaches no one.
+        for payload, code in [(b"\x01\x02", 1003), ("9" * 5000, 1009), ("1\r\n2", 1008), ("hello", 1008)]:
+            ws = await websockets.connect(serv.url(), max_size=None)
+            await ws.send(payload)
+            got = await closed_with(ws)
+            check(got == code, f"{payload[:10]!r}... closes with {code}, not {got}")
+        check(tcp_read(t, 0.5) == b"", "none of them reached a window")
+        check(await messages(good, 0.2) == [], "nor a page")
+        # A flood: far more than a player's bound. What passes stays within
+        # it, the flooder goes, the others stay.
+        flooder = await websockets.connect(serv.url())
+        start = time.monotonic()
+        try:
+            for _ in range(20000):
+                await flooder.send("12")
+        except websockets.ConnectionClosed:
+            pass
+        got = await closed_with(flooder, 10)
+        elapsed = time.monotonic() - start
+        # 1006 when the close frame is lost behind the flood's unread bytes.
+        check(got in (1008, 1006), f"the flooder is closed, not {got}")
+        passed = tcp_read(t, 2).count(b"\r\n")
+        check(0 < passed <= 200 + 50 * (elapsed + 2), f"what passes stays within the bound: {passed} in {elapsed:.1f} s")
+        check(serv.wait_log(r"drop 127\.0\.0\.1:\d+ \(room lobby, sending too fast\)"), "the flood is logged")
+        await good.send(":good: still here")
+        check(":good: still here" in await messages(good, 3, 400), "the others play on")
+        # The number of players is bounded.
+        crowd = [await websockets.connect(serv.url()) for _ in range(3)]
+        try:
+            await websockets.connect(serv.url())
+            check(False, "a player over the bound is refused")
+        except websockets.InvalidStatusCode as e:
+            check(e.status_code == 503, f"a player over the bound is refused with 503, not {e.status_code}")
+        for ws in crowd + [good]:
+            await ws.close()
+        t.close()
+    finally:
+        serv.stop()
+
+
+def slow_reader(serv):
+    """A page that joins and never reads, with a small window."""
+    s = socket.socket()
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+    s.connect(("127.0.0.1", serv.web))
+    s.sendall(f"GET / HTTP/1.1\r\nHost: 127.0.0.1:{serv.web}\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+              "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n".encode())
+    head = b""
+    while b"\r\n\r\n" not in head:
+        head += s.recv(1)
+    return s
+
+
+async def slow():
+    serv = Serv()
+    try:
+        stuck = slow_reader(serv)
+        reader = await websockets.connect(serv.url(), max_queue=None)
+        senders = [tcp_player(serv) for _ in range(8)]
+        line = b":w: " + b"x" * 996 + b"\r\n"
+        await asyncio.sleep(0.2)
+        # 8 windows chat 1 MB in all; a page that reads nothing must not hold
+        # it for ever, nor hold back the page that reads.
+        total = got = 0
+        for _ in range(128):
+            for s in senders:
+                s.sendall(line)
+                total += 1
+            got += len(await messages(reader, 0.001))
+        deadline = time.monotonic() + 60
+        while got < total and time.monotonic() < deadline:
+            got += len(await messages(reader, 0.5))
+        check(serv.wait_log(r"drop 127\.0\.0\.1:\d+ \(room lobby, outgoing data over the bound\)", 30),
+              "the page that reads nothing is dropped")
+        # Lines of different windows that the relay read in pieces may be
+        # joined; none is lost.
+        check(got >= total * 0.9, f"the page that reads got the chat: {got} of {total}")
+        await reader.close()
+        stuck.close()
+        for s in senders:
+            s.close()
+    finally:
+        serv.stop()
+
+
+asyncio.run({"lobby": lobby, "rooms": rooms, "bad_input": bad_input, "slow": slow}[CASE]())
+print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+sys.exit(1 if failures else 0)
