@@ -37,16 +37,8 @@ fi
 # A fresh home, with a default of the user's own for sequence files and the
 # menu entry an earlier start of Velorin wrote.
 home="$WORK/i"
-mkdir -p "$home/data/applications" "$home/config/velorin" "$home/run"
-chmod 700 "$home/run"
-cat > "$home/config/velorin/velorin.ini" <<INI
-[instru]
-instru=19
-[synth]
-audio-driver=file
-audio-file=$home/out.wav
-soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
-INI
+prepare_fresh i
+mkdir -p "$home/data/applications"
 printf '[Default Applications]\napplication/x-velorin-sequence=other.desktop\n' > "$home/config/mimeapps.list"
 cp "$home/config/mimeapps.list" "$WORK/mimeapps.before"
 cat > "$home/data/applications/velorin.desktop" <<ENTRY

@@ -19,10 +19,17 @@ map_watch "$WORK/maps"
 # prepare NAME: XDG folders for one Velorin under $WORK/NAME, a sustained
 # organ sound (it ends exactly when the key is released), shipped settings.
 prepare() {
+  prepare_fresh "$1"
+  mkdir -p "$WORK/$1/data/velorin"
+  printf '0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n' > "$WORK/$1/data/velorin/instruments.ini"
+}
+
+# prepare_fresh NAME: the same without the keyboard settings, as a home that
+# has never run Velorin.
+prepare_fresh() {
   local home="$WORK/$1"
-  mkdir -p "$home/data/velorin" "$home/config/velorin" "$home/run"
+  mkdir -p "$home/config/velorin" "$home/run"
   chmod 700 "$home/run"
-  printf '0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n' > "$home/data/velorin/instruments.ini"
   cat > "$home/config/velorin/velorin.ini" <<INI
 [instru]
 instru=19
