@@ -182,12 +182,22 @@ void Form1::openFromOutside(const std::string& file)
 
 void Form1::showDeviceFault(bool fault)
 {
+    const QString notReady = QStringLiteral("Velorin - Device not ready");
     if (fault) {
-        setWindowTitle(QStringLiteral("Velorin - Device not ready"));
-        ui_.deviceFault->setText(QStringLiteral(
-            "No sound: the sound output could not be opened. Check that a sound server (PipeWire or "
-            "PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), or name a "
-            "MIDI port as midi/output in ~/.config/velorin/velorin.ini; then start Velorin again."));
+        if (windowTitle() != notReady)
+            captionBeforeFailure_ = windowTitle();
+        setWindowTitle(notReady);
+        const std::string port = services_.settings.value("midi", "output");
+        ui_.deviceFault->setText(
+            port.empty()
+                ? QStringLiteral("No sound: the sound output could not be opened. Check that a sound server (PipeWire "
+                                 "or PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), "
+                                 "or name a MIDI port as midi/output in ~/.config/velorin/velorin.ini; then start "
+                                 "Velorin again.")
+                : QStringLiteral("No sound: the MIDI port \"%1\" named as midi/output in "
+                                 "~/.config/velorin/velorin.ini is not there. Velorin plays into it as soon as it "
+                                 "appears; without midi/output it plays through its own synthesizer.")
+                      .arg(QString::fromStdString(port)));
     }
     ui_.deviceFault->setVisible(fault);
 }
@@ -624,8 +634,11 @@ void Form1::showMidiPortNotice(const PortNotice& notice)
         if (windowTitle() != notReady)
             captionBeforeFailure_ = windowTitle();
         setWindowTitle(notReady);
-    } else if (windowTitle() == notReady && !captionBeforeFailure_.isEmpty()) {
-        setWindowTitle(captionBeforeFailure_);
+    } else {
+        // The port is back: so is the sound.
+        ui_.deviceFault->hide();
+        if (windowTitle() == notReady && !captionBeforeFailure_.isEmpty())
+            setWindowTitle(captionBeforeFailure_);
     }
 }
 
