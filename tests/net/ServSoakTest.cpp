@@ -312,6 +312,7 @@ TEST(ServOpenPort, ALogNobodyReadsStopsNeitherTheRelayNorTheEnd)
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, SERV_PROGRAM, &actions, nullptr, args, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
+    ASSERT_GT(pid, 0);  // every signal below goes to this child only
     ::close(log[1]);
     const Fd logEnd(log[0]);
     auto ended = [&pid](std::chrono::milliseconds within) {
