@@ -54,7 +54,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
       takeTee_(services_.midi, services_.clock),
       replayHost_(static_cast<PlayerHost&>(*this), takeTee_),
       midi_(takeTee_),
-      input_(*this),
+      pianoView_(midi_, ui_.key),
+      piano_(pianoView_),
+      input_(*this, piano_),
       repeats_([this](int code) { input_.keyDown(code); }, [this](int code) { input_.keyUp(code); })
 {
     // A release held back to see whether it is half of an auto-repeat is
@@ -63,6 +65,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
     repeatFlush_.setSingleShot(true);
     repeatFlush_.setInterval(10);
     connect(&repeatFlush_, &QTimer::timeout, this, [this] { repeats_.flush(); });
+    // Record on or off ends whatever is held, before the take starts or
+    // ends: connected first, so this runs before the take's own handler.
+    connect(ui_.mnuRecord, &QAction::toggled, this, [this] { piano_.releaseAll(); });
     timer3_.setInterval(2000);
     timer4_.setInterval(1000);
     recorder_ = std::make_unique<RecorderControls>(*this, replayHost_, ui_, services_.files, services_.paths,
@@ -264,68 +269,12 @@ void Form1::patchChanged()
 
 void Form1::NoteOn(int i)
 {
-    if (i == -1)
-        return;
-    if (i < 0 || i >= KeyMap::keyCount) {
-        // No on-screen key: only a note that came over the network sounds.
-        if (isConnected())
-            midi_.sendNoteOn(baseNote + i);
-        return;
-    }
-    const int note = baseNote + i;
-    // The note-off's form is chosen now, with the patch of this press: a
-    // patch changed while the key is held must not change how it stops.
-    const bool starts = holds_.press(i, note, midi_.plainNoteOffs ? -1 : patch());
-    if (!starts) {
-        // The key sounds already; a note from the server strikes it again,
-        // at the pitch its first press sounded, so that one note-off stops it.
-        if (isConnected())
-            midi_.sendNoteOn(holds_.sounding(i).note);
-        return;
-    }
-    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
-    k->setShownPressed(true);
-    k->setTextColour(qColour(KeyboardLayout::pressedText()));
-    if (KeyboardLayout::isWhite(i))
-        k->setBackground(qColour(KeyboardLayout::pressedWhiteBackground()));
-    k->setFocus();
-    midi_.sendNoteOn(note);
+    input_.replayOn(i);
 }
 
 void Form1::NoteOff(int i)
 {
-    if (i == -1)
-        return;
-    if (holds_.held(i)) {
-        // The last source that holds the key stops the pitch its press sounded.
-        const auto sounding = holds_.release(i);
-        if (!sounding)
-            return;
-        showReleased(i);
-        midi_.sendNoteOff(sounding->note, sounding->offPatch);
-        return;
-    }
-    showReleased(i);
-    midi_.sendNoteOff(baseNote + i, patch());
-}
-
-void Form1::strayNoteOff(int i)
-{
-    // A release whose press sounded nothing: harmless, unless the key sounds
-    // for another source, whose note it must not cut.
-    if (!holds_.held(i))
-        NoteOff(i);
-}
-
-void Form1::showReleased(int i)
-{
-    if (i < 0 || i >= KeyMap::keyCount)
-        return;
-    PianoKey* k = ui_.key[static_cast<std::size_t>(i)];
-    k->setShownPressed(false);
-    k->setTextColour(qColour(KeyboardLayout::releasedText()));
-    if (KeyboardLayout::isWhite(i))
-        k->setBackground(qColour(KeyboardLayout::releasedWhiteBackground()));
+    input_.replayOff(i);
 }
 
 void Form1::fillInstrumentLists()
@@ -644,5 +593,5 @@ void Form1::showMidiPortNotice(const PortNotice& notice)
 
 bool Form1::isHeldByMidi(int i) const
 {
-    return midiInput_ && midiInput_->keyboard().holds(i);
+    return piano_.heldBy(PianoSource::MidiKeyboard, i);
 }

@@ -6,9 +6,10 @@
 #include "midi/MidiSender.h"
 #include "menus/ImageList.h"
 #include "menus/modSubClass.h"
-#include "midi/KeyHolds.h"
 #include "midi/KeyRepeatFilter.h"
 #include "midi/NoteInput.h"
+#include "midi/PianoModel.h"
+#include "midi/PianoView.h"
 #include "recorder/Player.h"
 #include "recorder/TakeTee.h"
 #include "recorder/UntakenPlayerHost.h"
@@ -69,12 +70,12 @@ public:
     // or none (empty).
     void openFromOutside(const std::string& file);
 
-    // Sound or release on-screen key i (-1: no key).
+    // Sound or release on-screen key i (-1: no key), as replay does.
     void NoteOn(int i) override;
     void NoteOff(int i) override;
-    // The on-screen keys that sound, for which sources, and what their
-    // presses started.
-    const KeyHolds& holds() const { return holds_; }
+    // What is held on the piano, by whom, and what sounds.
+    PianoModel& piano() { return piano_; }
+    const PianoModel& piano() const { return piano_; }
     // Names the current patch in instru and sends its program change.
     void ReadPatch();
     bool OpenMidiDevice(std::int16_t n);
@@ -143,6 +144,7 @@ private:
     void writeBaseNote(std::int16_t note) override { baseNote = note; }
     void setCaption(const std::string& caption) override;
     std::string timesText() const override { return times; }
+    int noteVelocity() const override { return midi_.noteVelocity; }
     std::int16_t tempoValue() const override { return tempo; }
     void setPatch(int patch) override;
     bool chatInputActive() const override;
@@ -152,8 +154,6 @@ private:
     void pressHook(int index) override;
     void releaseHook(int index) override;
 
-    void strayNoteOff(int i) override;
-    void showReleased(int i);
     bool previewKey(QWidget* receiver, QKeyEvent* event);
     void xpmenusA();
     void releaseHeldKeys();
@@ -177,7 +177,8 @@ private:
     TakeTee takeTee_;
     UntakenPlayerHost replayHost_;
     MidiSender midi_;
-    KeyHolds holds_;
+    PianoView pianoView_;
+    PianoModel piano_;
     NoteInput input_;
     KeyRepeatFilter repeats_;
     QTimer repeatFlush_;

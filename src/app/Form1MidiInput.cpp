@@ -8,7 +8,12 @@
 Form1MidiInput::Form1MidiInput(Form1& form, MidiIn& input) : form_(form), input_(input), keyboard_(*this)
 {
     input_.setHandler([this](std::uint32_t message) { keyboard_.receive(message); });
-    input_.setNoticeHandler([this](const PortNotice& notice) { form_.showMidiPortNotice(notice); });
+    input_.setNoticeHandler([this](const PortNotice& notice) {
+        // A source that went away sends no more note-offs: what it held ends now.
+        if (notice.problem)
+            form_.piano().releaseSource(PianoSource::MidiKeyboard);
+        form_.showMidiPortNotice(notice);
+    });
 }
 
 Form1MidiInput::~Form1MidiInput()
@@ -17,38 +22,19 @@ Form1MidiInput::~Form1MidiInput()
     input_.setHandler({});
 }
 
-std::int16_t Form1MidiInput::readBaseNote() const
+void Form1MidiInput::noteOn(int channel, int note, int velocity)
 {
-    return form_.baseNote;
+    form_.input().midiNoteOn(channel, note, velocity);
 }
 
-void Form1MidiInput::pressKey(int index, int velocity)
+void Form1MidiInput::noteOff(int channel, int note)
 {
-    // The mouse's road, so that shared play and recording treat both alike;
-    // only the velocity and the plain note-off are the MIDI keyboard's own
-    // for this one note.
-    MidiSender& sender = form_.midi();
-    const std::int16_t fixed = sender.noteVelocity;
-    sender.noteVelocity = static_cast<std::int16_t>(velocity);
-    sender.plainNoteOffs = true;
-    form_.input().externalDown(index);
-    sender.plainNoteOffs = false;
-    sender.noteVelocity = fixed;
+    form_.input().midiNoteOff(channel, note);
 }
 
-void Form1MidiInput::releaseKey(int index)
+void Form1MidiInput::allNotesOff()
 {
-    form_.input().externalUp(index);
-}
-
-void Form1MidiInput::soundNoteOn(int note, int velocity)
-{
-    form_.midi().sendNoteOn(note, velocity);
-}
-
-void Form1MidiInput::soundNoteOff(int note)
-{
-    form_.midi().sendNoteOff(note, -1);  // a plain note-off, as for the keys
+    form_.piano().releaseAll();
 }
 
 void Form1MidiInput::passOn(std::uint32_t message)

@@ -15,14 +15,10 @@ public:
     Form1MidiInput(Form1& form, MidiIn& input);
     ~Form1MidiInput() override;
 
-    const MidiKeyboard& keyboard() const { return keyboard_; }
-
 private:
-    std::int16_t readBaseNote() const override;
-    void pressKey(int index, int velocity) override;
-    void releaseKey(int index) override;
-    void soundNoteOn(int note, int velocity) override;
-    void soundNoteOff(int note) override;
+    void noteOn(int channel, int note, int velocity) override;
+    void noteOff(int channel, int note) override;
+    void allNotesOff() override;
     void passOn(std::uint32_t message) override;
     void setPatch(int patch) override;
 

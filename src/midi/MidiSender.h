@@ -15,8 +15,10 @@ public:
     bool OpenMidiDevice(std::int16_t n);
     void close();
 
-    void sendNoteOn(int note);
+    void sendNoteOn(int note);  // at noteVelocity
     void sendNoteOn(int note, int velocity);
+    // The patch decides the form (0 to 5 let the pianos ring on); -1 is a
+    // plain note-off on any patch.
     void sendNoteOff(int note, int patch);
     void sendProgramChange(int patch);
     // A controller, pitch bend or pressure message, put on midiChannel.
@@ -26,11 +28,8 @@ public:
     std::int32_t midiResult = 0;
     std::uint32_t lastMidiMessage = 0;
     std::int16_t midiChannel = 0;
+    // The velocity of the window's own notes; a MIDI keyboard's carry theirs.
     std::int16_t noteVelocity = 127;
-    // Set while a MIDI keyboard presses a key: its note gets a plain note-off
-    // on midiChannel whatever the patch, so that the pianist's key-up and
-    // sustain pedal work on the pianos too.
-    bool plainNoteOffs = false;
 
 private:
     void send(std::uint32_t message);

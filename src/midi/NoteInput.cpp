@@ -4,22 +4,7 @@
 #include "midi/KeyMap.h"
 #include "midi/VirtualKeys.h"
 
-#include <algorithm>
-#include <utility>
-
-namespace {
-// Removes one v from list; true when it was there.
-bool take(std::vector<int>& list, int v)
-{
-    const auto it = std::find(list.begin(), list.end(), v);
-    if (it == list.end())
-        return false;
-    list.erase(it);
-    return true;
-}
-}  // namespace
-
-NoteInput::NoteInput(NoteInputHost& host) : host_(host) {}
+NoteInput::NoteInput(NoteInputHost& host, PianoModel& piano) : host_(host), piano_(piano) {}
 
 bool NoteInput::isIgnored(int code)
 {
@@ -54,13 +39,6 @@ void NoteInput::moveBaseNote(int delta)
 
 void NoteInput::keyDown(int code)
 {
-    const bool repeat = std::find(downCodes_.begin(), downCodes_.end(), code) != downCodes_.end();
-    if (repeat && keyRepeatCount >= maxRepeats)
-        return;
-    ++keyRepeatCount;
-    if (!repeat)
-        downCodes_.push_back(code);
-
     if (code == Vk::Prior) {
         moveBaseNote(+1);
         return;
@@ -85,81 +63,126 @@ void NoteInput::keyDown(int code)
         host_.focusChatInput();
         return;
     }
-    // A repeat of a held key: its note sounds already, and one release ends it.
-    if (std::find(heldCodes_.begin(), heldCodes_.end(), code) != heldCodes_.end())
-        return;
-    heldCodes_.push_back(code);
-    press(KeyMap::KeyIndex(code));
+    pressIndex(PianoSource::Keys, code, KeyMap::KeyIndex(code), host_.noteVelocity(), host_.patch(), false);
 }
 
 void NoteInput::keyUp(int code)
 {
-    keyRepeatCount = 0;
-    take(downCodes_, code);
     const int index = KeyMap::KeyIndex(code);
-    if (take(heldCodes_, code)) {
-        keyUpIndex(index);
+    if (const auto hold = piano_.release(PianoSource::Keys, code)) {
+        ended(*hold);
         return;
     }
     // A release whose press never reached a note (a shortcut, a modifier, a
-    // key taken by the chat line or past the repeat limit) has no length to
-    // record.
-    host_.strayNoteOff(index);
-}
-
-void NoteInput::keyUpIndex(int index)
-{
-    host_.NoteOff(index);
-    if (host_.isRecording())
-        host_.releaseHook(index);
+    // key taken by the chat line) has no length to record; its note-off
+    // still goes out, unless the note sounds for someone else.
+    if (index != -1)
+        piano_.strayRelease(index, noteOf(index), host_.patch());
 }
 
 void NoteInput::mouseDown(int index)
 {
-    heldMouse_.push_back(index);
-    press(index);
-}
-
-// A key press and a mouse press end the same way: sent while connected,
-// else sounded and recorded.
-void NoteInput::press(int index)
-{
-    if (host_.isConnected()) {
-        host_.sendKeyIndex(index);
-        return;
-    }
-    host_.NoteOn(index);
-    if (host_.isRecording())
-        host_.pressHook(index);
+    pressIndex(PianoSource::Mouse, index, index, host_.noteVelocity(), host_.patch(), false);
 }
 
 void NoteInput::mouseUp(int index)
 {
-    if (take(heldMouse_, index))
-        keyUpIndex(index);
+    if (const auto hold = piano_.release(PianoSource::Mouse, index))
+        ended(*hold);
     else
-        host_.strayNoteOff(index);  // already released when the keyboard left
+        piano_.strayRelease(index, noteOf(index), host_.patch());  // already released when the keyboard left
 }
 
-void NoteInput::externalDown(int index)
+// A key, mouse or MIDI keyboard press of key index: sent while connected,
+// else sounded and recorded. Only a press that holds something new counts.
+void NoteInput::pressIndex(PianoSource source, int id, int index, int velocity, int offPatch, bool strikeAgain)
 {
-    press(index);
+    PianoPress press{source, id, index, false, std::nullopt, velocity, offPatch, strikeAgain};
+    if (host_.isConnected()) {
+        // Nothing sounds here: the note comes back from the server. The
+        // hold only remembers that its release belongs to a press.
+        if (piano_.press(press))
+            host_.sendKeyIndex(index);
+        return;
+    }
+    if (index != -1) {
+        press.shown = true;
+        press.note = noteOf(index);
+    }
+    if (piano_.press(press) && host_.isRecording())
+        host_.pressHook(index);
 }
 
-void NoteInput::externalUp(int index)
+void NoteInput::ended(const PianoModel::Hold& hold)
 {
-    keyUpIndex(index);
+    // A press sent to the server sounded nothing here; its release still
+    // ends the key's note here, as any release does.
+    if (!hold.note && hold.key != -1)
+        piano_.strayRelease(hold.key, noteOf(hold.key), host_.patch());
+    if (host_.isRecording())
+        host_.releaseHook(hold.key);
+}
+
+void NoteInput::midiNoteOn(int channel, int note, int velocity)
+{
+    const int index = note - host_.readBaseNote();
+    if (index >= 0 && index < KeyMap::keyCount) {
+        pressIndex(PianoSource::MidiKeyboard, midiId(channel, note), index, velocity, -1, true);
+        return;
+    }
+    // The event log and shared play carry key indices only: such a note
+    // sounds and nothing more.
+    piano_.press(PianoPress{PianoSource::MidiKeyboard, midiId(channel, note), -1, false, note, velocity, -1, true});
+}
+
+void NoteInput::midiNoteOff(int channel, int note)
+{
+    if (const auto hold = piano_.release(PianoSource::MidiKeyboard, midiId(channel, note))) {
+        if (hold->key != -1)
+            ended(*hold);
+        return;
+    }
+    // Not pressed here (held before Velorin listened): stop its sound, but
+    // leave the keys and the recording alone.
+    piano_.strayRelease(-1, note, -1);
+}
+
+void NoteInput::replayOn(int index)
+{
+    if (index == -1)
+        return;
+    const bool connected = host_.isConnected();
+    const bool onKey = index >= 0 && index < KeyMap::keyCount;
+    // No on-screen key: only a note that came over the network sounds. While
+    // connected a key sounds again whether or not it shows pressed.
+    if (!onKey && !connected)
+        return;
+    piano_.press(PianoPress{PianoSource::Replay, index, onKey ? index : -1, onKey, noteOf(index),
+                            host_.noteVelocity(), host_.patch(), connected});
+}
+
+void NoteInput::replayOff(int index)
+{
+    if (index == -1)
+        return;
+    if (!piano_.release(PianoSource::Replay, index))
+        piano_.strayRelease(index, noteOf(index), host_.patch());
+}
+
+void NoteInput::serverNote(int index)
+{
+    if (index == -1)
+        return;
+    const bool onKey = index >= 0 && index < KeyMap::keyCount;
+    piano_.press(PianoPress{PianoSource::Network, index, onKey ? index : -1, onKey, noteOf(index),
+                            host_.noteVelocity(), host_.patch(), true});
+    piano_.release(PianoSource::Network, index);
 }
 
 void NoteInput::releaseAll()
 {
-    // Copied first: each release may run code that presses again.
-    const std::vector<int> codes = std::exchange(heldCodes_, {});
-    const std::vector<int> mouse = std::exchange(heldMouse_, {});
-    downCodes_.clear();
-    for (int code : codes)
-        keyUpIndex(KeyMap::KeyIndex(code));
-    for (int index : mouse)
-        keyUpIndex(index);
-    keyRepeatCount = 0;
+    for (const PianoSource source : {PianoSource::Keys, PianoSource::Mouse})
+        for (const int id : piano_.idsOf(source))
+            if (const auto hold = piano_.release(source, id))
+                ended(*hold);
 }

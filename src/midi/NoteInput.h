@@ -1,10 +1,12 @@
 #pragma once
 
+#include "midi/PianoModel.h"
+
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// What the key and mouse handling needs of the main window.
+// What the rules of playing need of the main window: its state, and the
+// few things they do there besides notes.
 class NoteInputHost {
 public:
     virtual ~NoteInputHost() = default;
@@ -14,6 +16,8 @@ public:
     virtual void setCaption(const std::string& caption) = 0;
     virtual int patch() const = 0;
     virtual void setPatch(int patch) = 0;
+    // The velocity of the notes of computer keys, the mouse, replay and the network.
+    virtual int noteVelocity() const = 0;
 
     // The chat line takes the keys while it is enabled and shown.
     virtual bool chatInputActive() const = 0;
@@ -22,60 +26,51 @@ public:
     virtual bool isConnected() const = 0;
     virtual void sendKeyIndex(int index) = 0;
 
-    virtual void NoteOn(int index) = 0;
-    virtual void NoteOff(int index) = 0;
-    // The release of a press that sounded nothing (a shortcut, a modifier, a
-    // key the chat line took, a mouse press already released): a note-off
-    // that stops nothing another source still holds.
-    virtual void strayNoteOff(int index) = 0;
-
     virtual bool isRecording() const = 0;
     virtual void pressHook(int index) = 0;
     virtual void releaseHook(int index) = 0;
 };
 
-// Turns key codes and mouse presses into notes: the repeat counter, the base
-// note and patch keys, the ignored keys, the chat redirect, shared play and
-// the recorder's hooks, in that order.
+// Every road a note comes in by, in one place: computer keys (one press and
+// one release per stroke, repeats already filtered out), the mouse, a MIDI
+// keyboard, replay and the play server. It applies the rules of each (the
+// base note and patch keys, the ignored keys, the chat redirect, shared play,
+// the recorder's hooks) and hands the notes as presses to the PianoModel,
+// which owns what is held.
 class NoteInput {
 public:
-    explicit NoteInput(NoteInputHost& host);
+    NoteInput(NoteInputHost& host, PianoModel& piano);
 
     void keyDown(int code);
     void keyUp(int code);
     void mouseDown(int index);
     void mouseUp(int index);
-    // A key pressed and released on a MIDI keyboard: the mouse's road, but
-    // it stays down while the window's keyboard goes elsewhere, because the
-    // MIDI keyboard still holds it.
-    void externalDown(int index);
-    void externalUp(int index);
+    // A note of a MIDI keyboard, on any channel: a note of one of the 41 keys
+    // takes the mouse's road at its own velocity and ends with a plain
+    // note-off; any other note only sounds.
+    void midiNoteOn(int channel, int note, int velocity);
+    void midiNoteOff(int channel, int note);
+    // The event log's replay, through the window's NoteOn and NoteOff.
+    void replayOn(int index);
+    void replayOff(int index);
+    // A note the play server sent: it sounds and ends at once.
+    void serverNote(int index);
 
     // For keys whose key-up will never arrive (the keyboard went to a menu,
     // a dialog or another window): releases every key and mouse press still
-    // held through its own release path, then resets the counter.
+    // held through its own release path. A MIDI keyboard's keys stay down:
+    // their note-offs still come.
     void releaseAll();
-
-    std::int16_t keyRepeatCount = 0;
-
-    // A held key is handled at most this many times (its press and two
-    // repeats) until some key is released. Only repeats are held back: every
-    // new key of a chord sounds, however many.
-    static constexpr std::int16_t maxRepeats = 3;
 
     static bool isIgnored(int code);
 
 private:
     void moveBaseNote(int delta);
-    void keyUpIndex(int index);
-    void press(int index);
+    void pressIndex(PianoSource source, int id, int index, int velocity, int offPatch, bool strikeAgain);
+    void ended(const PianoModel::Hold& hold);
+    int noteOf(int index) const { return host_.readBaseNote() + index; }
+    static int midiId(int channel, int note) { return channel * 128 + note; }
 
     NoteInputHost& host_;
-    // Keys whose press reached the note (sounded or sent) and mouse presses
-    // on keys, until their release: only these releases are recorded.
-    std::vector<int> heldCodes_;
-    std::vector<int> heldMouse_;
-    // Every key down now, whatever its press did: a press of one of these is
-    // a repeat.
-    std::vector<int> downCodes_;
+    PianoModel& piano_;
 };

@@ -122,8 +122,7 @@ void NetworkPlay::handle(const std::string& message)
             QTimer::singleShot(0, this, &NetworkPlay::refreshChatBox);
         }
     } else if (const auto index = WireFormat::noteIndex(message)) {
-        form_.NoteOn(*index);
-        form_.NoteOff(*index);
+        form_.input().serverNote(*index);
     }
 }
 

@@ -3,11 +3,8 @@
 #include "app/AppPaths.h"
 #include "app/Files.h"
 #include "app/Form1.h"
-#include "app/QtColour.h"
-#include "midi/KeyboardLayout.h"
 #include "midi/MidiMessages.h"
 #include "midi/MidiOut.h"
-#include "midi/PianoKey.h"
 #include "recorder/RecorderControls.h"
 #include "recorder/TakeTee.h"
 
@@ -217,32 +214,24 @@ void TakeControls::send(std::uint32_t message)
     const std::uint32_t kind = message & 0xF0;
     if (kind != 0x80 && kind != 0x90)
         return;
-    const int index = static_cast<int>((message >> 8) & 0x7F) - form_.baseNote;
-    if (index >= 0 && index < KeyMap::keyCount)
-        lightKey(index, kind == 0x90 && ((message >> 16) & 0x7F) != 0);
+    // The take's notes go out as they were; the piano only lights their keys.
+    const int note = static_cast<int>((message >> 8) & 0x7F);
+    if (kind == 0x90 && ((message >> 16) & 0x7F) != 0) {
+        const int index = note - form_.baseNote;
+        if (index >= 0 && index < KeyMap::keyCount)
+            form_.piano().press(PianoPress{PianoSource::Take, note, index, true, std::nullopt, 0, -1, true});
+    } else {
+        form_.piano().release(PianoSource::Take, note);
+    }
 }
 
 void TakeControls::takeEnded()
 {
-    for (int i = 0; i < KeyMap::keyCount; ++i)
-        if (lit_[static_cast<std::size_t>(i)])
-            lightKey(i, false);
+    form_.piano().releaseSource(PianoSource::Take);
     ui_.mnuReplayTake->setChecked(false);
     // The take may have changed the instrument: back to the one shown.
     if (const auto patch = MidiMessages::programChange(form_.midi().midiChannel, form_.patch()))
         output_.shortMsg(*patch);
-}
-
-void TakeControls::lightKey(int index, bool on)
-{
-    // The look NoteOn and NoteOff give a key.
-    PianoKey* k = ui_.key[static_cast<std::size_t>(index)];
-    lit_[static_cast<std::size_t>(index)] = on;
-    k->setShownPressed(on);
-    k->setTextColour(qColour(on ? KeyboardLayout::pressedText() : KeyboardLayout::releasedText()));
-    if (KeyboardLayout::isWhite(index))
-        k->setBackground(qColour(on ? KeyboardLayout::pressedWhiteBackground()
-                                    : KeyboardLayout::releasedWhiteBackground()));
 }
 
 void TakeControls::saveTakeAs()

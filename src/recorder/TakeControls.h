@@ -6,7 +6,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <bitset>
 #include <functional>
 #include <string>
 
@@ -70,7 +69,6 @@ private:
     void recoverOnStart();
     bool writeTakeFile();
     std::optional<std::string> readMidi(const std::string& path, std::string* reason) const;
-    void lightKey(int index, bool on);
     void tell(const QString& text, bool warning);
 
     Form1& form_;
@@ -82,6 +80,5 @@ private:
     const AppPaths& paths_;
     TakePlayer player_;
     QTimer journalTimer_;
-    std::bitset<128> lit_;
     Chooser chooser_;
 };
