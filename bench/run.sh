@@ -57,6 +57,13 @@ if JACK_DEFAULT_SERVER="$jack_server" jack_wait -w -t 10 >/dev/null; then
   row "MIDI keyboard to synthesizer, time added by Velorin (JACK source, built-in synthesizer)" \
       "median $(sed -E 's/.*messages, median ([0-9.]+) us.*/\1/' <<<"$out") µs, p99 $(sed -E 's/.*p99 ([0-9.]+) us, max.*/\1/' <<<"$out") µs, worst $(sed -E 's/.*max ([0-9.]+) us.*/\1/' <<<"$out") µs" \
       "build/bench_midi_in_latency $midi_rounds (jackd --no-realtime -d dummy -p 128)"
+  # Fast playing: every note-on that reaches the input goes on, and no key
+  # stays lit but for a note-off the busy server dropped.
+  while read -r line; do
+    row "MIDI keyboard at speed: $(sed -E 's/^throughput ([^:]*):.*/\1/' <<<"$line")" \
+        "$(sed -E 's/^throughput [^:]*: sent ([0-9]+) messages, ([0-9]+) reached.*\(([0-9]+) note-ons\), ([0-9]+) note-ons went.*; ([0-9]+) keys left lit/\4 of \3 note-ons on (\2 of \1 messages reached the input), \5 keys lit after/' <<<"$line")" \
+        "build/bench_midi_in_latency throughput"
+  done < <(JACK_DEFAULT_SERVER="$jack_server" build/bench_midi_in_latency throughput 2>/dev/null | grep '^throughput')
 fi
 stop_child "$j"
 

@@ -3,17 +3,44 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include <atomic>
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
-std::atomic<int> serversMade{0};
+// JACK keeps its servers in a registry of 8 slots, and gives the slot of a
+// server that did not end cleanly back only to a server of the same name.
+// So tests take their names from a small fixed set, each name held through
+// a lock file for as long as its server lives (tests run side by side), and
+// never fill the registry however many runs a machine sees.
+constexpr int names = 4;
+
+int takeName(QString& name)
+{
+    for (int round = 0; round < 600; ++round) {
+        for (int n = 0; n < names; ++n) {
+            const QByteArray lock = QStringLiteral("/tmp/velorin-test-jack-%1.lock").arg(n).toLocal8Bit();
+            const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0)
+                continue;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                name = QStringLiteral("velorin-test-%1").arg(n);
+                return fd;
+            }
+            ::close(fd);
+        }
+        QTest::qWait(100);
+    }
+    name = QStringLiteral("velorin-test-%1").arg(QCoreApplication::applicationPid());
+    return -1;
+}
 }  // namespace
 
 JackServer::JackServer()
-    : name_(QStringLiteral("velorin-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(serversMade++)),
+    : nameLock_(takeName(name_)),
       savedServer_(qgetenv("JACK_DEFAULT_SERVER")),
       hadServer_(qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER"))
 {
@@ -63,6 +90,8 @@ JackServer::~JackServer()
         qputenv("JACK_DEFAULT_SERVER", savedServer_);
     else
         qunsetenv("JACK_DEFAULT_SERVER");
+    if (nameLock_ >= 0)
+        ::close(nameLock_);
 }
 
 void JackServer::endWithThisProcess(QProcess& child)

@@ -5,7 +5,7 @@
 #include <QString>
 
 // A JACK server of its own on the dummy driver (Debian's jackd2), for as long
-// as it lives. Its name goes into JACK_DEFAULT_SERVER of this process, so
+// as it lives, under one of a few names no other test uses meanwhile. Its name goes into JACK_DEFAULT_SERVER of this process, so
 // that every JACK client made meanwhile here or in a child process joins it
 // and never another test's server or the user's.
 class JackServer {
@@ -36,6 +36,7 @@ public:
 
 private:
     QString name_;
+    int nameLock_ = -1;  // held while the server has the name
     QByteArray savedServer_;
     bool hadServer_ = false;
     QProcess jackd_;
