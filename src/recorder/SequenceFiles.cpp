@@ -32,6 +32,8 @@ QString SequenceFiles::choose(Mode mode)
         dialog.setNameFilter(QStringLiteral("Music Sequence (*.mus)"));
     dialog.setDefaultSuffix(QStringLiteral("mus"));
     dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Save asks itself, in one question about every file it would replace.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setFileMode(mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -69,7 +71,7 @@ void SequenceFiles::save()
         return;
     }
     const QString target = choose(Mode::Save);
-    if (target.isEmpty())
+    if (target.isEmpty() || !mayReplace(target.toStdString()))
         return;
     const auto bytes = files_.read(paths_.eventLog());
     if (!bytes)
@@ -78,6 +80,28 @@ void SequenceFiles::save()
         tell(QStringLiteral("Could not save"), target.toStdString());
     else if (take_ && !take_->saveBeside(target.toStdString()))
         tell(QStringLiteral("Could not save the take"), TakeControls::besidePath(target.toStdString()));
+}
+
+bool SequenceFiles::mayReplace(const std::string& target)
+{
+    // The take goes beside the sequence as a ".mid" file: a friend's file of
+    // that name is as much the user's as the sequence itself.
+    QStringList existing;
+    if (files_.fileExists(target))
+        existing << QFileInfo(QString::fromStdString(target)).fileName();
+    const std::string beside = TakeControls::besidePath(target);
+    if (take_ && take_->savesBeside() && files_.fileExists(beside))
+        existing << QFileInfo(QString::fromStdString(beside)).fileName();
+    if (existing.isEmpty())
+        return true;
+    const QString text = existing.size() == 1
+                             ? existing[0] + QStringLiteral(" already exists. Do you want to replace it?")
+                             : existing.join(QStringLiteral(" and ")) +
+                                   QStringLiteral(" already exist. Do you want to replace them?");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("velorin"), text, QMessageBox::Yes | QMessageBox::No,
+                    window_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void SequenceFiles::load()

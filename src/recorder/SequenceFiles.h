@@ -42,6 +42,9 @@ public:
 
 private:
     QString choose(Mode mode);
+    // Asks once before a save replaces the sequence file or the take's file
+    // beside it; true when nothing would be replaced or the user agreed.
+    bool mayReplace(const std::string& target);
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
     void tellWhy(const QString& what, const std::string& path, const std::string& reason);

@@ -154,6 +154,11 @@ std::string TakeControls::besidePath(const std::string& sequenceFile)
     return (stem + QStringLiteral(".mid")).toStdString();
 }
 
+bool TakeControls::savesBeside() const
+{
+    return !tee_.take().empty();
+}
+
 bool TakeControls::saveBeside(const std::string& sequenceFile)
 {
     if (tee_.take().empty())

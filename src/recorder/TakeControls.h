@@ -37,6 +37,8 @@ public:
 
     // The take of a sequence file: "tune.mid" beside "tune.mus".
     static std::string besidePath(const std::string& sequenceFile);
+    // True when saving a sequence file writes the take beside it.
+    bool savesBeside() const;
     // Writes the take beside a saved sequence file; true when there was
     // nothing to write or it was written.
     bool saveBeside(const std::string& sequenceFile);

@@ -3,6 +3,7 @@
 
 #include "recorder/RecorderControls.h"
 #include "recorder/SequenceFiles.h"
+#include "recorder/Take.h"
 #include "recorder/TakeControls.h"
 #include "midi/PianoKey.h"
 #include "midi/StandardMidiFile.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -99,6 +101,41 @@ TEST_F(Sequences, ASaveThatFailsSaysWhyAndALoadThatFailsKeepsTheRecording)
     EXPECT_TRUE(boxes.shown[1].startsWith("velorin|Could not load /proc/self/mem: ")) << boxes.shown[1].toStdString();
     EXPECT_EQ(TempEnvironment::read(logPath()), "0: 1\r\n");
     EXPECT_FALSE(form->recorder().player().running());
+}
+
+TEST_F(Sequences, SaveAsksOnceBeforeReplacingTheSequenceOrTheMidiFileBesideIt)
+{
+    start();
+    TempEnvironment::write(logPath(), "0: 1\r\n");
+    form->take().setTake({TakeEvent{0, 0x7F3C90}, TakeEvent{500, 0x3C80}});
+    const QString mus = env.root() + "/friend.mus";
+    const QString mid = env.root() + "/friend.mid";
+    TempEnvironment::write(mid, "a friend's song");
+    answer(mus);
+    // Answers the question with the given button, and keeps what it asked.
+    QStringList asked;
+    const auto reply = [&](QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [&asked, button] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked << box->text();
+                box->button(button)->click();
+            }
+        });
+    };
+
+    reply(QMessageBox::No);
+    form->sequences().save();
+    EXPECT_EQ(asked, QStringList{"friend.mid already exists. Do you want to replace it?"});
+    EXPECT_EQ(TempEnvironment::read(mid), "a friend's song");
+    EXPECT_FALSE(QFile::exists(mus));
+
+    TempEnvironment::write(mus, "S: 3\r\n");
+    reply(QMessageBox::Yes);
+    form->sequences().save();
+    EXPECT_EQ(asked.last(), "friend.mus and friend.mid already exist. Do you want to replace them?");
+    EXPECT_EQ(TempEnvironment::read(mus), "0: 1\r\n");
+    EXPECT_EQ(Take::fromMidiFile(TempEnvironment::read(mid).toStdString()),
+              (std::vector<TakeEvent>{TakeEvent{0, 0x7F3C90}, TakeEvent{500, 0x3C80}}));
 }
 
 TEST_F(Sequences, AFileOnTheCommandLineReplaysShortlyAfterStart)
