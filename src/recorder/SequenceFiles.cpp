@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 SequenceFiles::SequenceFiles(QWidget* window, const Form1Controls& ui, RecorderControls& recorder, Files& files,
                              const AppPaths& paths)
@@ -164,11 +165,27 @@ bool SequenceFiles::open(const std::string& path)
         box.exec();
         return false;
     };
-    if (!CommandLine::hasSequenceSuffix(path))
+    const bool midiFile = take_ && isMidiFileName(QString::fromStdString(path));
+    if (!CommandLine::hasSequenceSuffix(path) && !midiFile)
         return refuse(QStringLiteral("not a sequence file (.mus)"));
     if (!files_.fileExists(path))
         return refuse(QFileInfo::exists(QString::fromStdString(path)) ? QStringLiteral("not a file")
                                                                        : QStringLiteral("no such file"));
+    if (midiFile) {
+        // As Load takes it: the take, played shortly after, as a ".mus" is.
+        std::string reason;
+        auto events = take_->readMidiFile(path, &reason);
+        if (!events)
+            return refuse(QString::fromStdString(reason));
+        recorder_.clear();
+        take_->setTake(std::move(*events));
+        recorder_.colourSoon();
+        QTimer::singleShot(replayDelayMs, this, [take = take_] {
+            if (!take->playing())
+                take->replayTake();
+        });
+        return true;
+    }
     const auto bytes = files_.read(path);
     if (!bytes)
         return refuse(QString::fromStdString(files_.lastError()));

@@ -31,12 +31,15 @@ public:
     // Opens the file named on the command line (the arguments as one text,
     // without surrounding quotes).
     void chopen(const std::vector<std::string>& arguments);
-    // Copies a sequence file over the log and replays it shortly. A file that
-    // cannot be read, or holds no recording, is named in a message box and
-    // the recording is kept; false then.
+    // Copies a sequence file over the log and replays it shortly; a MIDI file
+    // becomes the take and plays shortly, as Load does it. A file that cannot
+    // be read, or holds no recording, is named in a message box and the
+    // recording is kept; false then.
     bool open(const std::string& path);
 
     void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+    // An opened file starts playing this long after, as the window settles.
+    static constexpr int replayDelayMs = 100;
     // The take saved and loaded beside each sequence file.
     void setTake(TakeControls* take) { take_ = take; }
 

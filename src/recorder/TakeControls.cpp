@@ -207,9 +207,11 @@ void TakeControls::startOrStop()
         tell(QStringLiteral("No take recorded, Press F8 to record music."), false);
         return;
     }
+    const QString before = form_.windowTitle();
     if (player_.start(tee_.take().events())) {
         qCInfo(lcTake) << "replaying the take," << tee_.take().events().size() << "messages";
-        form_.setWindowTitle(QStringLiteral("Playing the take"));
+        captionBeforeTake_ = before;
+        form_.setWindowTitle(playingCaption());
     }
 }
 
@@ -233,6 +235,10 @@ void TakeControls::send(std::uint32_t message)
 void TakeControls::takeEnded()
 {
     form_.piano().releaseSource(PianoSource::Take);
+    // The caption says what plays only while it plays, unless something
+    // else has been said meanwhile.
+    if (form_.windowTitle() == playingCaption())
+        form_.setWindowTitle(captionBeforeTake_);
     ui_.mnuReplayTake->setChecked(false);
     // The take may have changed the instrument: back to the one shown.
     if (const auto patch = MidiMessages::programChange(form_.midi().midiChannel, form_.patch()))

@@ -72,6 +72,7 @@ private:
     bool writeTakeFile();
     std::optional<std::string> readMidi(const std::string& path, std::string* reason) const;
     void tell(const QString& text, bool warning);
+    static QString playingCaption() { return QStringLiteral("Playing the take"); }
 
     Form1& form_;
     const Form1Controls& ui_;
@@ -83,4 +84,5 @@ private:
     TakePlayer player_;
     QTimer journalTimer_;
     Chooser chooser_;
+    QString captionBeforeTake_;
 };

@@ -223,4 +223,17 @@ TEST_F(Sequences, AMidiFileLoadsOnItsOwnAsTheTakeAndAnythingElseNamedSoIsRefused
     EXPECT_FALSE(form->controls().key[0]->shownPressed());
     EXPECT_EQ(midi.messages().at(2), 0x3C80u);
     EXPECT_EQ(midi.messages().at(3), 0x4080u);
+    // The caption said what played only while it played.
+    EXPECT_NE(form->windowTitle(), "Playing the take");
+
+    // Named on the command line, the file plays as Load plays it.
+    stop();
+    QFile::remove(takeFile);
+    start(nullptr, {good.toStdString()});
+    EXPECT_EQ(boxes.shown.size(), 1);
+    ASSERT_EVENTUALLY(form->take().playing(), 2000);
+    EXPECT_EQ(form->windowTitle(), "Playing the take");
+    clock.runAll();
+    EXPECT_EQ(TempEnvironment::read(takeFile), TempEnvironment::read(good));
+    EXPECT_NE(form->windowTitle(), "Playing the take");
 }
