@@ -99,9 +99,19 @@ private:
 
 // Plays a pattern from a thread of its own, the way a MIDI source runs
 // beside the program, while the window takes what arrives; then reports.
+// A plain RtMidi client on the same source, for reference: what JACK
+// delivered to a client that does nothing but count.
+std::atomic<int> plainCount{0};
+
+void countPlain(double, std::vector<unsigned char>*, void*)
+{
+    ++plainCount;
+}
+
 void throughput(const char* name, RtMidiOut& keys, StampingIn& stamping, StampingSynth& out, Form1& form,
                 int notes, int chord, std::chrono::microseconds every, std::chrono::microseconds held)
 {
+    const int plainBefore = plainCount.load();
     const int inBefore = stamping.count.load();
     const int onsInBefore = stamping.ons.load();
     const int onsOutBefore = out.ons;
@@ -140,9 +150,9 @@ void throughput(const char* name, RtMidiOut& keys, StampingIn& stamping, Stampin
     // A note-off that JACK dropped on a busy machine leaves its key lit, as
     // it should: the note was never let go as far as Velorin could know.
     std::printf("throughput %s: sent %d messages, %d reached Velorin's input (%d note-ons), %d note-ons went "
-                "on to the synthesizer; %d keys left lit\n",
+                "on to the synthesizer; %d keys left lit; a plain client received %d\n",
                 name, 2 * notes, stamping.count.load() - inBefore, stamping.ons.load() - onsInBefore,
-                out.ons - onsOutBefore, lit);
+                out.ons - onsOutBefore, lit, plainCount.load() - plainBefore);
 }
 }  // namespace
 
@@ -186,6 +196,11 @@ int main(int argc, char** argv)
 
     if (burst) {
         using std::chrono::microseconds;
+        RtMidiIn plain(RtMidi::UNIX_JACK, "velorin-bench-plain");
+        plain.setCallback(&countPlain, nullptr);
+        for (unsigned i = 0; i < plain.getPortCount(); ++i)
+            if (plain.getPortName(i).rfind("velorin-bench-keys", 0) == 0)
+                plain.openPort(i, "in");
         throughput("40 notes/s", keys, stamping, out, form, 400, 1, microseconds(25000), microseconds(20000));
         throughput("10-note chords every 100 ms", keys, stamping, out, form, 1000, 10, microseconds(100000),
                    microseconds(50000));

@@ -61,7 +61,7 @@ if JACK_DEFAULT_SERVER="$jack_server" jack_wait -w -t 10 >/dev/null; then
   # stays lit but for a note-off the busy server dropped.
   while read -r line; do
     row "MIDI keyboard at speed: $(sed -E 's/^throughput ([^:]*):.*/\1/' <<<"$line")" \
-        "$(sed -E 's/^throughput [^:]*: sent ([0-9]+) messages, ([0-9]+) reached.*\(([0-9]+) note-ons\), ([0-9]+) note-ons went.*; ([0-9]+) keys left lit/\4 of \3 note-ons on (\2 of \1 messages reached the input), \5 keys lit after/' <<<"$line")" \
+        "$(sed -E 's/^throughput [^:]*: sent ([0-9]+) messages, ([0-9]+) reached.*\(([0-9]+) note-ons\), ([0-9]+) note-ons went.*; ([0-9]+) keys left lit; a plain client received ([0-9]+)/\4 of \3 note-ons on (\2 of \1 messages reached the input, \6 a plain RtMidi client), \5 keys lit after/' <<<"$line")" \
         "build/bench_midi_in_latency throughput"
   done < <(JACK_DEFAULT_SERVER="$jack_server" build/bench_midi_in_latency throughput 2>/dev/null | grep '^throughput')
 fi
