@@ -59,26 +59,17 @@ void RtMidiPortIn::start()
 
 void RtMidiPortIn::openSystems()
 {
-    for (const RtMidi::Api api : MidiSystems::order) {
-        const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
-        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
-            continue;
-        auto port = MidiSystems::client<RtMidiIn>(api, "Velorin");
-        if (!port) {
-            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
-            continue;
-        }
-        port->setCallback(&RtMidiPortIn::arrived, this);
-        // Clock, active sensing and system exclusive play nothing.
-        port->ignoreTypes(true, true, true);
-        if (!MidiSystems::succeeded([&] { port->openVirtualPort(portName); })) {
-            qCInfo(lcMidi) << "no MIDI input through" << MidiSystems::name(api);
-            continue;
-        }
-        // In the systems' order, so that ALSA's sources stay first.
-        const auto at = std::find_if(systems_.begin(), systems_.end(), [&](const auto& s) { return api < s->api; });
-        systems_.insert(at, std::make_unique<System>(System{api, std::move(port), {}}));
-    }
+    MidiSystems::openClients<RtMidiIn>(systems_, jack_.isUp(), alsaMissing_,
+                                       [this](RtMidi::Api api, std::unique_ptr<RtMidiIn> port) {
+                                           port->setCallback(&RtMidiPortIn::arrived, this);
+                                           // Clock, active sensing and system exclusive play nothing.
+                                           port->ignoreTypes(true, true, true);
+                                           if (!MidiSystems::succeeded([&] { port->openVirtualPort(portName); })) {
+                                               qCInfo(lcMidi) << "no MIDI input through" << MidiSystems::name(api);
+                                               return std::unique_ptr<System>();
+                                           }
+                                           return std::make_unique<System>(System{api, std::move(port), {}});
+                                       });
 }
 
 std::string RtMidiPortIn::source() const

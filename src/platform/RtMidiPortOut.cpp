@@ -35,19 +35,10 @@ void RtMidiPortOut::setNoticeHandler(PortNoticeHandler handler)
 
 void RtMidiPortOut::makeClients()
 {
-    for (const RtMidi::Api api : MidiSystems::order) {
-        const bool open = std::any_of(systems_.begin(), systems_.end(), [&](const auto& s) { return s->api == api; });
-        if (open || (api == RtMidi::UNIX_JACK && !jack_.isUp()) || (api == RtMidi::LINUX_ALSA && alsaMissing_))
-            continue;
-        auto client = MidiSystems::client<RtMidiOut>(api, "Velorin");
-        if (!client) {
-            alsaMissing_ = alsaMissing_ || api == RtMidi::LINUX_ALSA;
-            continue;
-        }
-        // In the systems' order, so that ALSA's ports stay first.
-        const auto at = std::find_if(systems_.begin(), systems_.end(), [&](const auto& s) { return api < s->api; });
-        systems_.insert(at, std::make_unique<System>(System{api, std::move(client)}));
-    }
+    MidiSystems::openClients<RtMidiOut>(systems_, jack_.isUp(), alsaMissing_,
+                                        [](RtMidi::Api api, std::unique_ptr<RtMidiOut> client) {
+                                            return std::make_unique<System>(System{api, std::move(client)});
+                                        });
 }
 
 int RtMidiPortOut::open(int deviceId)

@@ -1,5 +1,7 @@
 #include "recorder/Take.h"
 
+#include "recorder/LeftOn.h"
+
 #include "midi/MidiMessages.h"
 #include "midi/StandardMidiFile.h"
 #include "midi/StandardMidiFileReader.h"
@@ -58,28 +60,10 @@ void Take::start()
 
 std::vector<std::uint32_t> Take::releases(const std::vector<TakeEvent>& events)
 {
-    // Which notes are on, per channel, and which channels hold the pedal down.
-    std::array<std::bitset<128>, 16> on{};
-    std::bitset<16> pedal;
-    for (const TakeEvent& e : events) {
-        const std::uint32_t kind = e.message & 0xF0, channel = e.message & 0x0F;
-        const std::uint32_t d1 = (e.message >> 8) & 0x7F, d2 = (e.message >> 16) & 0x7F;
-        if (kind == 0x90)
-            on[channel][d1] = d2 != 0;
-        else if (kind == 0x80)
-            on[channel][d1] = false;
-        else if (kind == 0xB0 && d1 == 64)
-            pedal[channel] = d2 >= 64;
-    }
-    std::vector<std::uint32_t> out;
-    for (std::uint32_t channel = 0; channel < 16; ++channel) {
-        for (std::uint32_t note = 0; note < 128; ++note)
-            if (on[channel][note])
-                out.push_back(0x80 | channel | (note << 8));
-        if (pedal[channel])
-            out.push_back(0xB0 | channel | (64 << 8));
-    }
-    return out;
+    LeftOn left;
+    for (const TakeEvent& e : events)
+        left.see(e.message);
+    return left.releases();
 }
 
 void Take::stop()

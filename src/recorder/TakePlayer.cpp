@@ -14,8 +14,7 @@ bool TakePlayer::start(std::vector<TakeEvent> events)
     running_ = true;
     events_ = std::move(events);
     next_ = 0;
-    on_ = {};
-    pedal_.reset();
+    left_.clear();
     start_ = clock_.now();
     scheduleNext();
     return true;
@@ -52,26 +51,14 @@ void TakePlayer::step()
 
 void TakePlayer::send(std::uint32_t message)
 {
-    const std::uint32_t kind = message & 0xF0, channel = message & 0x0F;
-    const std::uint32_t d1 = (message >> 8) & 0x7F, d2 = (message >> 16) & 0x7F;
-    if (kind == 0x90)
-        on_[channel][d1] = d2 != 0;
-    else if (kind == 0x80)
-        on_[channel][d1] = false;
-    else if (kind == 0xB0 && d1 == 64)
-        pedal_[channel] = d2 >= 64;
+    left_.see(message);
     host_.send(message);
 }
 
 void TakePlayer::silence()
 {
-    for (std::uint32_t channel = 0; channel < 16; ++channel) {
-        for (std::uint32_t note = 0; note < 128; ++note)
-            if (on_[channel][note])
-                send(0x80 | channel | (note << 8));
-        if (pedal_[channel])
-            send(0xB0 | channel | (64 << 8));
-    }
+    for (const std::uint32_t m : left_.releases())
+        send(m);
 }
 
 void TakePlayer::stop()

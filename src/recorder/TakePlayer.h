@@ -1,10 +1,9 @@
 #pragma once
 
 #include "app/Clock.h"
+#include "recorder/LeftOn.h"
 #include "recorder/Take.h"
 
-#include <array>
-#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -45,6 +44,5 @@ private:
     std::vector<TakeEvent> events_;
     std::size_t next_ = 0;
     Clock::Time start_{};
-    std::array<std::bitset<128>, 16> on_{};
-    std::bitset<16> pedal_;
+    LeftOn left_;
 };
