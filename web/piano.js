@@ -92,23 +92,26 @@ function whitesIn(from, to) {
 // All 41 keys where they fit a finger, else as many white keys as do,
 // from `first` on.
 function layout() {
-  const width = board.clientWidth - 2 * parseFloat(getComputedStyle(board).paddingLeft || '0');
+  // Measured with the wide keyboard's padding, whichever is shown: the
+  // choice must not change the width it is made from.
+  const width = board.clientWidth - 20;
   let whites = WHITE_COUNT;
   if (width / WHITE_COUNT < MIN_WHITE_PX)
     whites = Math.max(7, Math.min(WHITE_COUNT, Math.floor(width / FINGER_PX)));
   const narrow = whites < WHITE_COUNT;
   // The highest first key that still fills the keyboard.
-  let last = KEY_COUNT;
   let top = KEY_COUNT - 1;
   while (top > 0 && whitesIn(top, KEY_COUNT) < whites)
     --top;
   first = narrow ? Math.max(0, Math.min(first, top)) : 0;
   while (!WHITE_IN_OCTAVE[first % 12])
     --first;
+  // The keys shown end on a white key: a black key after it would hang over
+  // the edge.
   let count = 0;
-  for (last = first; last < KEY_COUNT && count < whites; ++last)
+  let last = first;
+  for (; last < KEY_COUNT && count < whites; ++last)
     count += WHITE_IN_OCTAVE[last % 12] ? 1 : 0;
-  // A black key right after the last white key would hang over the edge.
   shown = last - first;
   const unit = 100 / whites;
   let before = 0;
