@@ -20,6 +20,13 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const xdotool = (...args) => execFileSync('xdotool', args);
 const now = () => Date.now() / 1000;
 const fail = (what) => { console.error('FAIL:', what); process.exit(1); };
+// The serv a run started, ended however the run ends (a failure exits at once).
+const children = new Set();
+process.on('exit', () => {
+  for (const child of children)
+    if (child.exitCode === null && child.signalCode === null)
+      child.kill('SIGTERM');
+});
 const CHORD = [0, 4, 7];  // C E G: z, c, b on the window's keyboard
 
 function launch(args) {
@@ -187,10 +194,12 @@ class Serv {
   async start(tcp = 0, web = 0) {
     fs.writeFileSync(this.log, '');
     const out = fs.openSync(this.log, 'a');
-    this.child = spawn(this.program, ['--port', String(tcp), '--bind', '127.0.0.1', '--web', String(web)],
+    const child = spawn(this.program, ['--port', String(tcp), '--bind', '127.0.0.1', '--web', String(web)],
       { stdio: ['ignore', out, out] });
+    this.child = child;
+    children.add(child);
     fs.closeSync(out);
-    const exited = new Promise((resolve) => this.child.once('exit', resolve));
+    const exited = new Promise((resolve) => child.once('exit', () => { children.delete(child); resolve(); }));
     this.exited = exited;
     for (let i = 0; i < 200; ++i) {
       const text = fs.readFileSync(this.log, 'utf8');
