@@ -23,7 +23,12 @@ std::optional<std::string> roomOfPath(std::string_view path)
     const std::string_view name = path.substr(prefix.size());
     if (!isRoomName(name))
         return std::nullopt;
-    return std::string(name);
+    // People say a room's name; they do not spell its case. /r/Jazz is /r/jazz.
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
 }
 
 bool isPlayerMessage(std::string_view message)

@@ -19,8 +19,8 @@ inline constexpr std::size_t maxRoomName = 32;
 
 // Letters, digits, '-' and '_', 1 to maxRoomName of them.
 bool isRoomName(std::string_view name);
-// The room an address joins: "/" the lobby, "/r/<name>" that room; nothing
-// for any other path.
+// The room an address joins: "/" the lobby, "/r/<name>" that room, its
+// name in lower case; nothing for any other path.
 std::optional<std::string> roomOfPath(std::string_view path);
 // A message from a browser goes on when it is one of shared play's: a key
 // index ("12", "-1") or a chat line or join notice (starting with ':'), at

@@ -7,6 +7,7 @@
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <algorithm>
 
@@ -50,6 +51,8 @@ struct WebDoor::Player {
     // is dropped itself.
     RateBound patience{10, 100};
     bool gone = false;
+    bool stamped = false;  // the page reads the door's clock in front of each message
+    double lastWord = 0;   // when it was last sent anything
 };
 
 WebDoor::WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent)
@@ -60,6 +63,9 @@ WebDoor::WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent)
     hold_.setInterval(relayHoldMs);
     connect(&hold_, &QTimer::timeout, this, &WebDoor::flushRelay);
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebDoor::admit);
+    word_.setInterval(wordMs / 2);
+    connect(&word_, &QTimer::timeout, this, &WebDoor::sayWord);
+    word_.start();
     leftOutTimer_.setInterval(1000);
     connect(&leftOutTimer_, &QTimer::timeout, this, [this] {
         log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
@@ -201,6 +207,7 @@ void WebDoor::admit()
         p->socket = socket;
         p->peer = peer;
         p->room = name;
+        p->stamped = QUrlQuery(socket->requestUrl()).hasQueryItem(QStringLiteral("stamp"));
         players_.emplace(socket, std::move(player));
         if (name == QLatin1String(DoorRules::lobby.data()) && !rooms_.contains(name) && bridge_)
             bridge_->setEager(true);  // takes what waited, for nobody, first
@@ -211,6 +218,10 @@ void WebDoor::admit()
         connect(socket, &QWebSocket::bytesWritten, this, [this, p](qint64 n) { written(*p, n); });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] { left(socket); });
         logConnection("join " + peer + " (room " + name + ")");
+        if (p->stamped) {
+            p->lastWord = now();
+            send(*p, stamp());
+        }
     }
 }
 
@@ -263,8 +274,35 @@ void WebDoor::deliver(const QString& room, const QString& message)
         return;
     // A copy: a player dropped on the way leaves the room's list.
     const std::vector<Player*> to = *members;
-    for (Player* p : to)
-        send(*p, message);
+    const QString stamped = stamp() + QLatin1Char(' ') + message;
+    const double t = now();
+    for (Player* p : to) {
+        if (p->stamped)
+            p->lastWord = t;
+        send(*p, p->stamped ? stamped : message);
+    }
+}
+
+QString WebDoor::stamp() const
+{
+    return QString::number(clock_.elapsed());
+}
+
+// The door's word to the pages that heard nothing for a while: it is there.
+void WebDoor::sayWord()
+{
+    const double t = now();
+    std::vector<Player*> quiet;
+    for (const auto& [socket, p] : players_)
+        if (p->stamped && !p->gone && t - p->lastWord >= wordMs / 1000.0)
+            quiet.push_back(p.get());
+    if (quiet.empty())
+        return;
+    const QString word = stamp();
+    for (Player* p : quiet) {
+        p->lastWord = t;
+        send(*p, word);
+    }
 }
 
 void WebDoor::send(Player& to, const QString& message)

@@ -44,6 +44,11 @@ public:
     static constexpr qint64 maxQueuedAll = 32 << 20;     // waiting for all of them
     static constexpr int sendBuffer = 64 * 1024;  // the kernel's, per player
     static constexpr int relayHoldMs = 20;  // a message from a peer without CR LF
+    // A page that asks for it (?stamp) gets each message as "<ms> <message>",
+    // the door's clock in front, and "<ms>" alone whenever it has heard
+    // nothing for a second: it tells a note held up on the way, and a
+    // connection that went quiet. TCP players get the messages as they are.
+    static constexpr int wordMs = 1000;
 
     WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent = nullptr);
     ~WebDoor() override;
@@ -80,6 +85,8 @@ private:
     void emptied(const QString& room);
     void logConnection(const QString& line);
     void flushRelay();
+    QString stamp() const;
+    void sayWord();
     double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 
     DoorOptions options_;
@@ -91,6 +98,7 @@ private:
     QHash<QString, std::vector<Player*>> rooms_;
     RelayCutter cutter_;
     QTimer hold_;
+    QTimer word_;
     QElapsedTimer clock_;
     qint64 queuedAll_ = 0;
     Refusal refusal_;  // from handleRequest to missingHandler

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/Maker.h"
 #include "net/PlaySocket.h"
+#include "net/ServerAddress.h"
 #include "net/WireFormat.h"
 #include "recorder/RecorderControls.h"
 
@@ -69,7 +70,10 @@ void NetworkPlay::connectToServer()
     host_ = ok ? host.toStdString() : std::string();
     reader_.reset();
     tailTimer_.stop();
-    socket_.connectTo(host_, WireFormat::port);
+    // "host", "host:port" or "[v6]:port". Text that names no server fails
+    // from the event loop, as a server that cannot be reached does.
+    const auto address = ServerAddress::parse(host_);
+    socket_.connectTo(address ? address->host : std::string(), address ? address->port : WireFormat::port);
     ui_.Command1->setEnabled(false);
 }
 

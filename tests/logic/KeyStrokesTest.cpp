@@ -1,6 +1,7 @@
 // What reaches the note handling of a held key and of messages from the play
 // server, whatever the window system and the network do with them.
 #include "midi/KeyRepeatFilter.h"
+#include "net/ServerAddress.h"
 #include "net/WireFormat.h"
 #include "net/WireReader.h"
 
@@ -85,4 +86,21 @@ TEST(WireReader, APeerThatSendsNoCrLfIsReadOneArrivalOneMessage)
     EXPECT_EQ(r.take("7").size(), 1u);
     r.reset();
     EXPECT_EQ(r.take("3"), (std::vector<std::string>{"3"}));
+}
+
+TEST(ServerAddress, TheBoxTakesAHostWithOrWithoutItsPort)
+{
+    const auto read = [](std::string_view typed) {
+        const auto a = ServerAddress::parse(typed);
+        return a ? a->host + " " + std::to_string(a->port) : std::string("none");
+    };
+    EXPECT_EQ(read("10.0.0.5"), "10.0.0.5 9352");
+    EXPECT_EQ(read(" relay.example.org:9400 "), "relay.example.org 9400");
+    EXPECT_EQ(read("[::1]:65535"), "::1 65535");
+    EXPECT_EQ(read("[fe80::1%eth0]"), "fe80::1%eth0 9352");
+    EXPECT_EQ(read("::1"), "::1 9352");  // colons and no brackets: all of it is the address
+    EXPECT_EQ(read("host:"), "host 9352");
+    for (const char* bad : {"", "  ", "host:0", "host:65536", "host:12ab", "host:-1", ":9400", "[::1", "[]:9400",
+                            "[::1]9400", "host:0000009352"})
+        EXPECT_EQ(read(bad), "none") << bad;
 }

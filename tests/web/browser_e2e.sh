@@ -19,7 +19,7 @@ window "Velorin Piano"
 sleep 1.5
 # The pages join first, then the window connects; the script types into the
 # window with xdotool and prints when it struck what.
-WINDOW="$WINDOW" node "$here/browser_e2e.mjs" "$web_port" "$WORK" | tee "$WORK/times" ||
+WINDOW="$WINDOW" node "$here/browser_e2e.mjs" play "$web_port" "$WORK" | tee "$WORK/times" ||
   fail "the pages did not play: $(cat "$WORK/serv.log")"
 sleep 0.5
 finish "$V"

@@ -130,6 +130,11 @@ async def lobby():
         page = f"http://127.0.0.1:{serv.web}"
         a = await websockets.connect(serv.url(), origin=page)
         b = await websockets.connect(serv.url(), origin=page)
+        # The page asks for the door's clock in front of what it gets; the
+        # others, windows above all, get the same messages as they are.
+        stamped = await websockets.connect(serv.url("/?stamp"), origin=page)
+        first = await messages(stamped, 3, 1)
+        check(len(first) == 1 and re.fullmatch(r"\d+", first[0]), f"a stamped page is told the door's clock at once: {first}")
         t = tcp_player(serv)
         check(serv.wait_log(r"join 127\.0\.0\.1:\d+ \(room lobby\)"), "a join is logged with its room")
         await asyncio.sleep(0.2)
@@ -142,6 +147,14 @@ async def lobby():
               "a window gets the page's messages, each ended by CR LF")
         check(await messages(b, 3, 4) == want, "another page gets each message as one")
         check(await messages(a, 3, 4) == want, "the page hears its own messages back")
+        got = await messages(stamped, 3, 4)
+        check([re.sub(r"^\d+ ", "", m) for m in got] == want and all(re.match(r"\d+ ", m) for m in got),
+              f"the stamped page gets each message after the door's clock: {got}")
+        # A second of nothing, and the stamped page alone hears that the door is there.
+        quiet = await messages(stamped, 5, 1)
+        check(len(quiet) == 1 and re.fullmatch(r"\d+", quiet[0]) and int(quiet[0]) >= int(first[0]) + 900,
+              f"the door speaks to a stamped page after a second of silence: {quiet} after {first}")
+        check(await messages(b, 0.2) == [] and tcp_read(t, 0.2) == b"", "and to no one else")
         # From a window: cut at CR LF; from a peer without CR LF, one write
         # one message.
         t.sendall(b"12\r\n:host: hello\r\n")
@@ -149,6 +162,7 @@ async def lobby():
         await messages(b, 1, 2)
         t.sendall(b"5")
         check(await messages(b, 3, 1) == ["5"], "a message without CR LF reaches the page once nothing more comes")
+        await stamped.close()
         await a.close()
         check(serv.wait_log(r"leave 127\.0\.0\.1:\d+ \(room lobby\)"), "a leave is logged with its room")
         await b.close()
@@ -162,7 +176,7 @@ async def rooms():
     try:
         ra = await websockets.connect(serv.url("/r/a"))
         rb = await websockets.connect(serv.url("/r/b"))
-        ra2 = await websockets.connect(serv.url("/r/a"))
+        ra2 = await websockets.connect(serv.url("/r/A"))  # whatever the case of its name
         lob = await websockets.connect(serv.url("/"))
         t = tcp_player(serv)
         await asyncio.sleep(0.2)
