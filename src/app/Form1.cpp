@@ -168,6 +168,12 @@ void Form1::registerWithDesktop()
     shell_->setmimetype();
 }
 
+void Form1::firstOnScreen()
+{
+    registerWithDesktop();
+    sequences_->showHeldMessages();
+}
+
 void Form1::openFromOutside(const std::string& file)
 {
     // A later start of Velorin: the window comes forward and opens its file
@@ -410,7 +416,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && !registered_ && watched == windowHandle()) {
         // The desktop's records wait until the window is on the screen.
-        QTimer::singleShot(0, this, &Form1::registerWithDesktop);
+        QTimer::singleShot(0, this, &Form1::firstOnScreen);
     }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
