@@ -194,7 +194,7 @@ void Form1::showDeviceFault(bool fault)
             captionBeforeFailure_ = windowTitle();
         setWindowTitle(notReady);
         const std::string port = services_.settings.value("midi", "output");
-        ui_.deviceFault->setText(
+        ui_.setDeviceFault(
             port.empty()
                 ? QStringLiteral("No sound: the sound output could not be opened. Check that a sound server (PipeWire "
                                  "or PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), "
