@@ -32,6 +32,15 @@ add_custom_command(OUTPUT ${doc}/changelog.gz ${doc}/velorin.1.gz
 add_custom_target(velorin_docs ALL DEPENDS ${doc}/changelog.gz ${doc}/velorin.1.gz)
 install(FILES ${doc}/velorin.1.gz DESTINATION share/man/man1)
 install(FILES data/debian/copyright ${doc}/changelog.gz DESTINATION share/doc/velorin)
+# The README's part for those who play, not those who build, beside them
+# (the guide refers to it), written for the prefix it goes to.
+install(CODE "
+  set(VELORIN_README \"${PROJECT_SOURCE_DIR}/README.md\")
+  set(VELORIN_README_WORK \"${doc}\")
+  set(VELORIN_PROGRAM_DIR ${VELORIN_PROGRAM_DIR})
+  set(VELORIN_DATA_DIR ${VELORIN_DATA_DIR})
+  include(\"${PROJECT_SOURCE_DIR}/cmake/UserReadme.cmake\")
+")
 
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")

@@ -17,9 +17,19 @@ struct AppPaths {
     std::vector<std::string> moreShippedFolders;
     std::string userDataFolder;    // $XDG_DATA_HOME: the desktop's file types and entries
     std::string userConfigFolder;  // $XDG_CONFIG_HOME: the desktop's default applications
-    // The share folder of the installation the program runs from, when the
-    // desktop reads it ($XDG_DATA_DIRS); empty otherwise.
+    // The share folder of the installation whose menu entry and file type
+    // the desktop reads ($XDG_DATA_DIRS): the one the program runs from, or
+    // for an older copy in the midi folder the newer installation; empty otherwise.
     std::string desktopShareFolder;
+    // The prefix of the installation the program runs from (the programs in
+    // <prefix>/lib/velorin, the data in <prefix>/share/velorin); empty for a
+    // build or the copy in the midi folder.
+    std::string installationPrefix;
+    // True when the program that runs is the copy the updater put into the midi folder.
+    bool runningCopy = false;
+    // An installed Velorin newer than that copy: one where the desktop finds
+    // it, or the one running. Empty when there is no copy, or no newer one.
+    std::string newerInstalledProgram;
 
     static std::string join(std::string_view folder, std::string_view name);
 

@@ -3,6 +3,7 @@
 #include "app/QtColour.h"
 #include "app/Twips.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QWidget>
 
@@ -58,6 +59,22 @@ QLabel* label(QWidget* parent, const char* name, const char* text, int left, int
     place(l, left, top, width, height);
     l->setFont(font);
     return l;
+}
+
+void fitWrappedText(QLabel* l, const QString& text, const QFont& font, double smallestPoints)
+{
+    constexpr double step = 0.25;
+    QFont f = font;
+    for (double points = font.pointSizeF(); points >= smallestPoints; points -= step) {
+        f.setPointSizeF(points);
+        const QRect needed =
+            QFontMetrics(f).boundingRect(l->contentsRect(), Qt::TextWordWrap | int(l->alignment()), text);
+        if (needed.width() <= l->contentsRect().width() && needed.height() <= l->contentsRect().height())
+            break;
+    }
+    l->setFont(f);
+    l->setText(text);
+    l->setToolTip(text);
 }
 
 }  // namespace DesignLayout

@@ -20,5 +20,9 @@ void setBackground(QWidget* w, std::int32_t colour);
 void setButtonColour(QWidget* w, std::int32_t colour);
 QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top, int width, int height,
               const QFont& font);
+// Sets the text of a word-wrapping label in the largest size of the font,
+// down to smallestPoints, at which all of it fits the label; the whole
+// text is its tooltip as well.
+void fitWrappedText(QLabel* l, const QString& text, const QFont& font, double smallestPoints);
 
 }  // namespace DesignLayout

@@ -173,6 +173,12 @@ void Form1::registerWithDesktop()
     shell_->setmimetype();
 }
 
+void Form1::firstOnScreen()
+{
+    registerWithDesktop();
+    sequences_->showHeldMessages();
+}
+
 void Form1::openFromOutside(const std::string& file)
 {
     // A later start of Velorin: the window comes forward and opens its file
@@ -193,7 +199,7 @@ void Form1::showDeviceFault(bool fault)
             captionBeforeFailure_ = windowTitle();
         setWindowTitle(notReady);
         const std::string port = services_.settings.value("midi", "output");
-        ui_.deviceFault->setText(
+        ui_.setDeviceFault(
             port.empty()
                 ? QStringLiteral("No sound: the sound output could not be opened. Check that a sound server (PipeWire "
                                  "or PulseAudio) runs and a General MIDI SoundFont is installed (fluid-soundfont-gm), "
@@ -359,7 +365,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && !registered_ && watched == windowHandle()) {
         // The desktop's records wait until the window is on the screen.
-        QTimer::singleShot(0, this, &Form1::registerWithDesktop);
+        QTimer::singleShot(0, this, &Form1::firstOnScreen);
     }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType())
         return previewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));

@@ -66,6 +66,9 @@ public:
     // Registers the ".mus" file type with the desktop, once. The window does
     // it by itself when it is first on the screen.
     void registerWithDesktop();
+    // What waits for the window to be on the screen: the desktop's records,
+    // then what the start-up's file had to tell, in a message over the window.
+    void firstOnScreen();
     // A later start of the program asked for the window, with a file to open
     // or none (empty).
     void openFromOutside(const std::string& file);

@@ -128,8 +128,10 @@ Form1Controls::Form1Controls(QMainWindow* window)
     setTextColour(Label2, rgb(64, 0, 64));
     Label2->setMouseTracking(true);
 
-    // Says in the window, where the chat lines would be, that nothing sounds and what to try.
-    deviceFault = label(client, "deviceFault", "", 2160, 1575, 7200, 780, arial);
+    // Says in the window, where the chat lines would be, that nothing sounds
+    // and what to try: from under the band to the instrument bar, stopping
+    // short of the instrument's name.
+    deviceFault = label(client, "deviceFault", "", 2160, 1575, 7080, 825, arial);
     deviceFault->setWordWrap(true);
     deviceFault->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(deviceFault, rgb(192, 0, 0));
@@ -184,4 +186,9 @@ Form1Controls::Form1Controls(QMainWindow* window)
     mnuhlp->setObjectName(QStringLiteral("mnuhlp"));
     mnurdme = item(mnuhlp, "mnurdme", "&Guide");
     mnuAbout = item(mnuhlp, "mnuAbout", "&About");
+}
+
+void Form1Controls::setDeviceFault(const QString& text) const
+{
+    fitWrappedText(deviceFault, text, designFont("Arial", 8.25), 6.75);
 }

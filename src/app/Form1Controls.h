@@ -14,6 +14,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
+class QString;
 class QWidget;
 
 // The controls of the main window at their design places and looks.
@@ -39,6 +40,8 @@ struct Form1Controls {
     // What the MIDI ports named in the settings are doing; hidden while all is well.
     QLabel* midiNotice;
     QLabel* deviceFault;  // shown while no sound device works
+    // Puts the text into deviceFault, in a font small enough for all of it to show.
+    void setDeviceFault(const QString& text) const;
     std::array<QPlainTextEdit*, 6> loadnam{};
 
     QMenu* mnufile;

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 #include <set>
@@ -87,6 +88,11 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velorin"));
+    // For taskbars that show a window's own icon (on X11, _NET_WM_ICON).
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/velorin-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     startup.phase("application made (display open)");
     // Qt has taken its own options out by now.
     const auto request = CommandLine::parse(argumentsOf(QCoreApplication::arguments().mid(1)));

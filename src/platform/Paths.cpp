@@ -1,8 +1,11 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -41,9 +44,50 @@ std::vector<std::string> listedInstallations()
     for (const QString& share : desktopShareFolders()) {
         folders.push_back(local(share + QStringLiteral("/velorin")));
         if (share.endsWith(QStringLiteral("/share")))
-            folders.push_back(local(share.chopped(6) + QStringLiteral("/lib/velorin")));
+            folders.push_back(local(share.chopped(6) + QStringLiteral("/" VELORIN_PROGRAM_DIR)));
     }
     return folders;
+}
+
+// The prefix of an installation whose program folder this is: it is
+// <prefix>/lib/velorin, with the data folder beside it. Empty for a build,
+// and for the midi folder, whose data folder would be itself.
+QString installationPrefixOf(const QString& programFolder, const QString& dataFolder)
+{
+    const QString tail = QStringLiteral("/" VELORIN_PROGRAM_DIR);
+    if (!programFolder.endsWith(tail) || !QFileInfo(dataFolder).isDir())
+        return {};
+    return programFolder.chopped(tail.size());
+}
+
+// Which installed Velorin, if any, was made after the copy in the midi
+// folder: the desktop's installations and the program running, if installed.
+// The newest of them, with the share folder the desktop reads it from.
+void findNewerInstallation(AppPaths& paths)
+{
+    const QFileInfo copy(QString::fromStdString(paths.installedProgram()));
+    if (!copy.isFile())
+        return;
+    paths.runningCopy = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath() ==
+                        copy.canonicalFilePath();
+    std::vector<std::pair<QString, QString>> installed;  // program, share folder the desktop reads
+    for (const QString& share : desktopShareFolders())
+        if (share.endsWith(QStringLiteral("/share")))
+            installed.emplace_back(share.chopped(6) + QStringLiteral("/" VELORIN_PROGRAM_DIR "/velorin"), share);
+    if (!paths.installationPrefix.empty())
+        installed.emplace_back(QString::fromStdString(paths.runningProgram()), QString());
+    QDateTime newest = copy.lastModified();
+    for (const auto& [program, share] : installed) {
+        const QFileInfo info(program);
+        if (!info.isFile() || !info.isExecutable() || info.canonicalFilePath() == copy.canonicalFilePath() ||
+            info.lastModified() <= newest)
+            continue;
+        newest = info.lastModified();
+        paths.newerInstalledProgram = local(info.absoluteFilePath());
+        // The copy leaves the menu entry and the file type to that installation.
+        if (paths.runningCopy && !share.isEmpty())
+            paths.desktopShareFolder = local(share);
+    }
 }
 }  // namespace
 
@@ -63,6 +107,8 @@ AppPaths fromEnvironment()
     const QString share = QDir::cleanPath(QString::fromStdString(paths.dataFolder) + QStringLiteral("/.."));
     if (desktopShareFolders().contains(share))
         paths.desktopShareFolder = local(share);
+    paths.installationPrefix = local(installationPrefixOf(programFolder, QString::fromStdString(paths.dataFolder)));
+    findNewerInstallation(paths);
     return paths;
 }
 

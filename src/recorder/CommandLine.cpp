@@ -80,8 +80,7 @@ std::string helpText()
 
 std::string versionText()
 {
-    return "velorin " + std::to_string(Version::majorNumber) + "." + std::to_string(Version::minorNumber) + "." +
-           std::to_string(Version::revision) + "\n";
+    return "velorin " + std::string(Version::text) + "\n";
 }
 
 }  // namespace CommandLine

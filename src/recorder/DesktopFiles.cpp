@@ -96,6 +96,11 @@ std::string execArgument(std::string_view argument)
     return entryString(out);
 }
 
+namespace {
+// Searched for in menus; entries written before it was there are as much Velorin's own.
+constexpr char keywordsLine[] = "Keywords=piano;keyboard;MIDI;music;synthesizer;instrument;";
+}  // namespace
+
 std::string desktopEntry(std::string_view program, std::string_view icon)
 {
     return "[Desktop Entry]\n"
@@ -107,17 +112,19 @@ std::string desktopEntry(std::string_view program, std::string_view icon)
            execArgument(program) + " %f\nIcon=" + entryString(icon) +
            "\n"
            "Terminal=false\n"
-           "Categories=AudioVideo;Audio;Midi;\n"
-           "MimeType=" +
+           "Categories=AudioVideo;Audio;Midi;\n" +
+           std::string(keywordsLine) + "\nMimeType=" +
            std::string(mimeType) + ";\n";
 }
 
 namespace {
-// The text with the values of the Exec and Icon lines left out.
+// The text with the values of the Exec and Icon lines left out, and the keywords.
 std::string withoutProgramAndIcon(std::string_view text)
 {
     std::string out;
     for (const std::string& line : lines(text)) {
+        if (line == keywordsLine)
+            continue;
         if (line.rfind("Exec=", 0) == 0)
             out += "Exec=\n";
         else if (line.rfind("Icon=", 0) == 0)

@@ -35,7 +35,10 @@ File_Commands::File_Commands(QWidget* owner, Files& files, const AppPaths& paths
 std::string File_Commands::openingProgram() const
 {
     // The installed copy opens the files once the updater has put it in
-    // place; until then the program that runs now does.
+    // place; until then the program that runs now does. A copy older than
+    // an installed Velorin gives way to that one.
+    if (!paths_.newerInstalledProgram.empty())
+        return paths_.newerInstalledProgram;
     return files_.fileExists(paths_.installedProgram()) ? paths_.installedProgram() : paths_.runningProgram();
 }
 
@@ -43,6 +46,21 @@ void File_Commands::setmimetype()
 {
     RegisterFileType(DesktopFiles::extension, openingProgram(), "mus_file", DesktopFiles::description,
                      paths_.iconFile(files_));
+    if (paths_.runningCopy && !paths_.newerInstalledProgram.empty())
+        tellOfNewerInstallation();
+}
+
+void File_Commands::tellOfNewerInstallation()
+{
+    // Whoever starts the old copy learns why the desktop no longer does.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("velorin"),
+                    QStringLiteral("This Velorin is an older copy that update put into the midi folder (%1). A newer "
+                                   "Velorin is installed, %2: the desktop's menu and Velorin's files start that one "
+                                   "now. Delete the copy to use the installed Velorin only.")
+                        .arg(QString::fromStdString(paths_.installedProgram()),
+                             QString::fromStdString(paths_.newerInstalledProgram)),
+                    QMessageBox::Ok, owner_);
+    box.exec();
 }
 
 void File_Commands::show(Message message)

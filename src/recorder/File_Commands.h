@@ -18,7 +18,8 @@ public:
     File_Commands(QWidget* owner, Files& files, const AppPaths& paths);
 
     // Registers ".mus" as "Velorin Sequence", opened by the installed copy
-    // when there is one, else by the program that runs.
+    // when there is one, else by the program that runs; by an installed
+    // Velorin newer than the copy, which the copy then tells the user of.
     void setmimetype();
 
     void RegisterFileType(const std::string& extension, const std::string& programPath, const std::string& typeName,
@@ -43,6 +44,7 @@ private:
     void refreshDatabases(bool typeChanged, bool entryChanged, bool packagedType, bool packagedEntry);
     // The program that opens sequence files: the installed copy, else the one running.
     std::string openingProgram() const;
+    void tellOfNewerInstallation();
 
     QWidget* owner_;
     Files& files_;

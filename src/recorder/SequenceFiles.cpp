@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <utility>
+
 SequenceFiles::SequenceFiles(QWidget* window, const Form1Controls& ui, RecorderControls& recorder, Files& files,
                              const AppPaths& paths)
     : QObject(window), window_(window), recorder_(recorder), files_(files), paths_(paths)
@@ -48,11 +50,27 @@ void SequenceFiles::tell(const QString& what, const std::string& path)
 
 void SequenceFiles::tellWhy(const QString& what, const std::string& path, const std::string& reason)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
-                    what + QStringLiteral(" ") + QString::fromStdString(path) + QStringLiteral(": ") +
-                        QString::fromStdString(reason),
-                    QMessageBox::Ok, window_);
+    warn(what + QStringLiteral(" ") + QString::fromStdString(path) + QStringLiteral(": ") +
+         QString::fromStdString(reason));
+}
+
+void SequenceFiles::warn(const QString& text)
+{
+    // During start-up the window is not on the screen yet: the message
+    // waits for it, so that it shows over the window, not on its own.
+    if (holding_) {
+        held_ << text;
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"), text, QMessageBox::Ok, window_);
     box.exec();
+}
+
+void SequenceFiles::showHeldMessages()
+{
+    const QStringList held = std::exchange(held_, {});
+    for (const QString& text : held)
+        warn(text);
 }
 
 namespace {
@@ -150,8 +168,11 @@ void SequenceFiles::loadMidiFile(const std::string& path)
 
 void SequenceFiles::chopen(const std::vector<std::string>& arguments)
 {
-    if (!arguments.empty())
-        open(CommandLine::joined(arguments));
+    if (arguments.empty())
+        return;
+    holding_ = true;
+    open(CommandLine::joined(arguments));
+    holding_ = false;
 }
 
 bool SequenceFiles::open(const std::string& path)
@@ -159,10 +180,7 @@ bool SequenceFiles::open(const std::string& path)
     // Only a readable ".mus" file that holds a recording replaces the
     // recording; anything else is named and changes nothing.
     const auto refuse = [this, &path](const QString& why) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("velorin"),
-                        QStringLiteral("Cannot open ") + QString::fromStdString(path) + QStringLiteral(": ") + why,
-                        QMessageBox::Ok, window_);
-        box.exec();
+        warn(QStringLiteral("Cannot open ") + QString::fromStdString(path) + QStringLiteral(": ") + why);
         return false;
     };
     const bool midiFile = take_ && isMidiFileName(QString::fromStdString(path));

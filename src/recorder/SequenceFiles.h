@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -29,8 +30,10 @@ public:
     void save();
     void load();
     // Opens the file named on the command line (the arguments as one text,
-    // without surrounding quotes).
+    // without surrounding quotes). What it has to tell waits for showHeldMessages.
     void chopen(const std::vector<std::string>& arguments);
+    // Shows the messages of the start-up's file, once the window is on the screen.
+    void showHeldMessages();
     // Copies a sequence file over the log and replays it shortly; a MIDI file
     // becomes the take and plays shortly, as Load does it. A file that cannot
     // be read, or holds no recording, is named in a message box and the
@@ -51,6 +54,8 @@ private:
     // A message box with what failed, the file and the reason.
     void tell(const QString& what, const std::string& path);
     void tellWhy(const QString& what, const std::string& path, const std::string& reason);
+    // A warning in a message box over the window, or held while start-up runs.
+    void warn(const QString& text);
     void loadMidiFile(const std::string& path);
 
     QWidget* window_;
@@ -59,4 +64,6 @@ private:
     const AppPaths& paths_;
     Chooser chooser_;
     TakeControls* take_ = nullptr;
+    bool holding_ = false;
+    QStringList held_;
 };

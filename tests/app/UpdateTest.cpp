@@ -21,12 +21,12 @@ struct Outcome {
     QByteArray err;
 };
 
-Outcome runUpdate(const std::function<void()>& inChild = {})
+Outcome runUpdate(const std::function<void()>& inChild = {}, const QStringList& arguments = {})
 {
     QProcess update;
     if (inChild)
         update.setChildProcessModifier(inChild);
-    update.start(QStringLiteral(UPDATE_PROGRAM), {});
+    update.start(QStringLiteral(UPDATE_PROGRAM), arguments);
     EXPECT_TRUE(update.waitForFinished(30000));
     return {update.exitStatus() == QProcess::NormalExit ? update.exitCode() : -1, update.readAllStandardOutput(),
             update.readAllStandardError()};
@@ -70,6 +70,28 @@ TEST_F(Update, InstallsTheBuiltProgramAndTheDefaultSettings)
     EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));
     EXPECT_EQ(TempEnvironment::read(folder() + "/velorin"), builtProgram());
     EXPECT_EQ(TempEnvironment::read(folder() + "/instruments.ini"), defaultSettings);
+}
+
+TEST_F(Update, TheCommandLineIsAnsweredBeforeAnythingIsWritten)
+{
+    ASSERT_TRUE(QDir(env.root() + "/data").removeRecursively());
+    const Outcome help = runUpdate({}, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: update [--copy]\n")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("package manager"));
+    const Outcome version = runUpdate({}, {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("update 1.")) << version.out.toStdString();
+    for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"--copy", "-x"}, QStringList{"somewhere"}}) {
+        const Outcome run = runUpdate({}, wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("'" + wrong.last().toUtf8() + "'")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith("Try 'update --help' for more information.\n"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(env.root() + "/data"));
+    // A build's updater copies, with --copy as without.
+    EXPECT_EQ(runUpdate({}, {"--copy"}).exitCode, 0);
+    EXPECT_EQ(files(), (QStringList{"instruments.ini", "velorin"}));
 }
 
 TEST_F(Update, MakesTheMidiFolderWhenThereIsNone)

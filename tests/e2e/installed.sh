@@ -28,6 +28,11 @@ set -e
 [ "$rc" -eq 2 ] || fail "an unknown option ended with $rc, not 2"
 grep -q -- "'--bogus'" <<<"$err" || fail "the unknown option is not named: $err"
 
+# The README for those who play goes with the documents, the builders' sections left out.
+readme=$(zcat "$prefix/share/doc/velorin/README.md.gz") || fail "no README in share/doc/velorin"
+grep -q '^## Playing$' <<<"$readme" && ! grep -q '^## Development$' <<<"$readme" ||
+  fail "share/doc/velorin/README.md.gz is not the README's part for those who play"
+
 if command -v appstreamcli >/dev/null; then
   report=$(appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml 2>&1) ||
     fail "appstreamcli validate: $report"
@@ -55,11 +60,30 @@ MimeType=application/x-velorin-sequence;
 ENTRY
 run() {
   HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" \
-    XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=xcb exec "$velorin" "$@"
+    XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=xcb exec "${program:-$velorin}" "$@"
 }
+
+# The installation's updater copies nothing into the midi folder unless
+# asked to: the package manager updates the installed Velorin.
+"$prefix/lib/velorin/update" --help | grep -q -- "--copy" || fail "update --help"
+set +e
+err=$(program="$prefix/lib/velorin/update" run 2>&1 >/dev/null); rc=$?
+set -e
+[ "$rc" -eq 1 ] || fail "the installation's update ended with $rc, not 1: $err"
+grep -q "package manager" <<<"$err" || fail "update did not say who updates Velorin: $err"
+[ ! -e "$home/data/velorin" ] || fail "the installation's update wrote into the midi folder"
+(program="$prefix/lib/velorin/update" run --copy) || fail "update --copy failed"
+[ -x "$home/data/velorin/velorin" ] || fail "update --copy wrote no program"
+# The copy as an earlier update left it, older than the installed program.
+rm "$home/data/velorin/instruments.ini"
+touch -d 2001-01-01 "$home/data/velorin/velorin"
+
 run >"$home/log" 2>&1 &
 PID=$!
 window "Velorin Piano"
+# The window's own icon, for taskbars that show it.
+icons=$(xprop -id "$WINDOW" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[[ "$icons" == *"Icon (16 x 16)"*"Icon (128 x 128)"* ]] || fail "the window's _NET_WM_ICON holds: $icons"
 sleep 1.5
 hold z 0.5
 sleep 0.8
@@ -92,4 +116,14 @@ done
 cmp "$WORK/mimeapps.before" "$home/config/mimeapps.list" || fail "the user's default for .mus files changed"
 grep -qF "@=\"\\\"$prefix/lib/velorin/velorin\\\" \\\"%1\\\"\"" "$home/data/velorin/registry.hive" ||
   fail "the hive does not name the program that ran: $(cat "$home/data/velorin/registry.hive")"
+
+# The old copy, started all the same, says that the installed Velorin is the
+# one the desktop starts now, and leaves the desktop's records to it.
+program="$home/data/velorin/velorin" run >"$home/log3" 2>&1 &
+PID=$!
+window_named '^velorin$' 1 30 || fail "the old copy did not tell of the newer Velorin: $(cat "$home/log3")"
+finish "$PID"
+[ ! -e "$home/data/applications/velorin.desktop" ] || fail "the old copy wrote a menu entry of its own"
+grep -qF "@=\"\\\"$prefix/lib/velorin/velorin\\\" \\\"%1\\\"\"" "$home/data/velorin/registry.hive" ||
+  fail "the hive does not name the newer installed program: $(cat "$home/data/velorin/registry.hive")"
 echo "1 passed, 0 failed"

@@ -20,7 +20,7 @@ Form1& Form1Test::start(MidiOut* output, const std::vector<std::string>& argumen
     form = std::make_unique<Form1>(Form1Services{output ? *output : midi, *settings, files, clock, socket, paths});
     form->startUp(arguments);
     // The program does this once the window is on the screen.
-    form->registerWithDesktop();
+    form->firstOnScreen();
     return *form;
 }
 

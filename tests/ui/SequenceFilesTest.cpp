@@ -7,6 +7,7 @@
 #include "recorder/TakeControls.h"
 #include "midi/PianoKey.h"
 #include "midi/StandardMidiFile.h"
+#include "platform/Paths.h"
 #include "support/MessageBoxes.h"
 
 #include <QAction>
@@ -180,6 +181,29 @@ TEST_F(Sequences, AFileThatIsNoSequenceIsNamedAndTheRecordingKept)
         EXPECT_EQ(form->windowTitle(), "Velorin Piano - 127 Tones");
         stop();
     }
+
+    // Started with such a file, the window is on the screen first, and the message shows over it.
+    settings = std::make_unique<IniSettingsStore>(env.settingsStoreFile());
+    form = std::make_unique<Form1>(Form1Services{midi, *settings, files, clock, socket, Paths::fromEnvironment()});
+    QString told;
+    bool overTheShownWindow = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told = box->text();
+            overTheShownWindow = box->parentWidget() == form.get() && form->isVisible();
+            box->accept();
+        }
+    });
+    watch.start(5);
+    form->startUp({missing.toStdString()});
+    QTest::qWait(50);
+    EXPECT_EQ(told, "");
+    form->show();
+    ASSERT_EVENTUALLY(!told.isEmpty(), 5000);
+    EXPECT_EQ(told, "Cannot open " + missing + ": no such file");
+    EXPECT_TRUE(overTheShownWindow);
+    stop();
 }
 
 TEST_F(Sequences, AMidiFileLoadsOnItsOwnAsTheTakeAndAnythingElseNamedSoIsRefusedWithItsReason)

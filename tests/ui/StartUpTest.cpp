@@ -4,6 +4,7 @@
 #include "recorder/RecorderControls.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -11,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
+
+#include <cstdio>
 
 TEST_F(Form1Test, StartsWithDefaultsWhenThereIsNoSettingsFile)
 {
@@ -122,6 +125,34 @@ TEST_F(Form1Test, AnOutputThatDoesNotOpenSaysSoInTheCaption)
     EXPECT_TRUE(w.controls().key[5]->shownPressed());  // looks change, nothing sounds
     EXPECT_TRUE(broken.messages().empty());
     form.reset();  // before the output it was given
+}
+
+TEST_F(Form1Test, TheNoSoundLineReadsWholeAndClearOfTheInstrumentName)
+{
+    // The two texts: no sound server, and a port named in the settings that is not there.
+    RecordingMidiOut broken(68);
+    for (const QByteArray port : {QByteArray(), QByteArray("USB Keystation 61 MIDI 1")}) {
+        TempEnvironment::write(env.settingsStoreFile(), "[instru]\ninstru=19\n[midi]\noutput=" + port + "\n");
+        Form1& w = start(&broken);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const QLabel* line = w.controls().deviceFault;
+        ASSERT_TRUE(line->isVisible());
+        EXPECT_LE(line->geometry().right() + 4, w.controls().instru->geometry().left());
+        EXPECT_LE(line->geometry().bottom(), w.controls().HScrollPatch->geometry().top());
+        // Every word shows, wrapped in the line's own font, and that font stays legible.
+        const QRect needed = QFontMetrics(line->font())
+                                 .boundingRect(line->contentsRect(), Qt::TextWordWrap | int(line->alignment()),
+                                               line->text());
+        EXPECT_TRUE(line->contentsRect().contains(needed)) << needed.width() << " x " << needed.height();
+        EXPECT_GE(line->font().pointSizeF(), 6.75);
+        // A picture of the window, to look at.
+        const QString picture = QCoreApplication::applicationDirPath() + "/no-sound-line" +
+                                (port.isEmpty() ? QString() : QStringLiteral("-port")) + ".png";
+        EXPECT_TRUE(w.grab().save(picture));
+        std::printf("the window with the line: %s\n", qPrintable(picture));
+        form.reset();
+    }
 }
 
 TEST_F(Form1Test, InstrumentListsHoldEveryNameOnceHoweverOftenTheWindowIsActivated)

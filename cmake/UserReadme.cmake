@@ -1,0 +1,45 @@
+# Run at install time (install(CODE), so the prefix is known): the README as
+# its readers under the installation want it, compressed the way Debian keeps
+# documents, in <prefix>/share/doc/velorin. The sections for those who build
+# Velorin are left out, and the programs and files the rest names in the
+# build folder are named where the installation has them.
+# In: VELORIN_README (the source), VELORIN_README_WORK (a folder to write in),
+# VELORIN_PROGRAM_DIR and VELORIN_DATA_DIR (the layout below the prefix).
+# A function, so that its variables stay out of the install script.
+function(velorin_user_readme)
+  set(for_builders "Set-up on Debian 12" "Installing" "Development" "Fuzzing and sanitizers")
+  file(READ "${VELORIN_README}" rest)
+  set(out "")
+  set(keep TRUE)
+  set(at 0)
+  while(NOT at EQUAL -1)
+    string(FIND "${rest}" "\n## " at)
+    if(at EQUAL -1)
+      if(keep)
+        string(APPEND out "${rest}")
+      endif()
+      break()
+    endif()
+    math(EXPR cut "${at} + 1")
+    string(SUBSTRING "${rest}" 0 ${cut} part)
+    if(keep)
+      string(APPEND out "${part}")
+    endif()
+    string(SUBSTRING "${rest}" ${cut} -1 rest)
+    string(REGEX MATCH "^## ([^\n]*)" heading "${rest}")
+    list(FIND for_builders "${CMAKE_MATCH_1}" builders)
+    if(builders EQUAL -1)
+      set(keep TRUE)
+    else()
+      set(keep FALSE)
+    endif()
+  endwhile()
+  set(programs "${CMAKE_INSTALL_PREFIX}/${VELORIN_PROGRAM_DIR}/")
+  string(REGEX REPLACE "(^|[\n `(])(\\./)?build/" "\\1${programs}" out "${out}")
+  string(REPLACE "`docs/guide.html`" "`${CMAKE_INSTALL_PREFIX}/${VELORIN_DATA_DIR}/guide.html`" out "${out}")
+  string(REPLACE "<prefix>" "${CMAKE_INSTALL_PREFIX}" out "${out}")
+  file(WRITE "${VELORIN_README_WORK}/README.md" "${out}")
+  execute_process(COMMAND gzip -9nf README.md WORKING_DIRECTORY "${VELORIN_README_WORK}" COMMAND_ERROR_IS_FATAL ANY)
+  file(INSTALL "${VELORIN_README_WORK}/README.md.gz" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/doc/velorin")
+endfunction()
+velorin_user_readme()
