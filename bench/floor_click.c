@@ -26,14 +26,17 @@ static void signal_loop(void* unused) { (void)unused; pa_threaded_mainloop_signa
 static void context_state(pa_context* c, void* u) { (void)c; signal_loop(u); }
 static void stream_state(pa_stream* s, void* u) { (void)s; signal_loop(u); }
 
-/* Writes tone while the key is held; the server asks for more as it plays. */
-static void write_tone(size_t bytes)
+/* Writes tone while the key is held; the server asks for more as it plays.
+ * The first piece of a note goes where the server reads now: the stream ran
+ * empty since the last note, and its write position lies behind. */
+static void write_tone(size_t bytes, pa_seek_mode_t first)
 {
     static short piece[PIECE];
     while (held && bytes >= sizeof piece) {
         for (int i = 0; i < PIECE; ++i, ++phase)
             piece[i] = (short)(8000 * sin(2 * M_PI * 440.0 * (double)phase / RATE));
-        pa_stream_write(stream, piece, sizeof piece, NULL, 0, PA_SEEK_RELATIVE);
+        pa_stream_write(stream, piece, sizeof piece, NULL, 0, first);
+        first = PA_SEEK_RELATIVE;
         bytes -= sizeof piece;
     }
 }
@@ -42,7 +45,7 @@ static void write_request(pa_stream* s, size_t bytes, void* u)
 {
     (void)s;
     (void)u;
-    write_tone(bytes);
+    write_tone(bytes, PA_SEEK_RELATIVE);
 }
 
 static int connect_sound(void)
@@ -105,7 +108,7 @@ int main(void)
         if (event.type == KeyPress && !held) {
             pa_threaded_mainloop_lock(loop);
             held = 1;
-            write_tone(4 * sizeof(short) * PIECE);
+            write_tone(4 * sizeof(short) * PIECE, PA_SEEK_RELATIVE_ON_READ);
             pa_threaded_mainloop_unlock(loop);
         } else if (event.type == KeyRelease) {
             /* A release directly followed by a press of the same key is auto-repeat. */
