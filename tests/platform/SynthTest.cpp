@@ -23,7 +23,7 @@ const char* const smallSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // The synthesizer's library, built beside the tests.
 std::string synthLibrary()
 {
-    return (QCoreApplication::applicationDirPath() + QStringLiteral("/velorin-synth.so")).toStdString();
+    return (QCoreApplication::applicationDirPath() + QStringLiteral("/synth/velorin-synth.so")).toStdString();
 }
 
 FluidSynthOut::Options fileOptions(const QString& wav)
