@@ -12,7 +12,7 @@ fi
 quick=0; [ "${1:-}" = "--quick" ] && quick=1
 idle_seconds=30; [ $quick = 1 ] && idle_seconds=5
 fan_seconds=5; [ $quick = 1 ] && fan_seconds=2
-startup_runs=7; [ $quick = 1 ] && startup_runs=3
+startup_runs=5; [ $quick = 1 ] && startup_runs=3
 midi_rounds=2000; [ $quick = 1 ] && midi_rounds=300
 
 work="$(mktemp -d)"
@@ -92,15 +92,28 @@ out=$(bench/browser_latency.sh 400 2>/dev/null | tail -1) || out=""
 synth_ini
 # Each program's first start is not counted (bench/startup.sh): Velorin's
 # desktop records are then in place, as on every start but the very first.
+# Three rounds, the programs taking turns in each, so that a change in the
+# machine's load touches all of them alike; each round's medians compared.
+rounds=3
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
-  bench/startup.sh $startup_runs build/velorin > '$work/velorin.txt'
-  bench/startup.sh $startup_runs build/bench_bare_window > '$work/bare.txt'
-  bench/startup.sh $startup_runs vmpk > '$work/vmpk.txt'"
+  for r in \$(seq $rounds); do
+    bench/startup.sh $startup_runs build/velorin > '$work/velorin.'\$r.txt
+    bench/startup.sh $startup_runs build/bench_bare_window > '$work/bare.'\$r.txt
+    bench/startup.sh $startup_runs vmpk > '$work/vmpk.'\$r.txt
+  done"
+ratios=(); within=0
+for r in $(seq $rounds); do
+  v=$(cut -d' ' -f1 "$work/velorin.$r.txt" | median); b=$(cut -d' ' -f1 "$work/bare.$r.txt" | median)
+  ratio=$(awk -v a="$v" -v b="$b" 'BEGIN{printf "%.2f", a/b}')
+  ratios+=("$v/$b s = $ratio")
+  awk -v x="$ratio" 'BEGIN{exit !(x <= 1.2)}' && within=$((within + 1))
+done
+cat "$work"/velorin.*.txt > "$work/velorin.txt"; cat "$work"/bare.*.txt > "$work/bare.txt"; cat "$work"/vmpk.*.txt > "$work/vmpk.txt"
 vs=$(cut -d' ' -f1 "$work/velorin.txt" | median); vm=$(cut -d' ' -f2 "$work/velorin.txt" | median)
 bs=$(cut -d' ' -f1 "$work/bare.txt" | median)
 ps=$(cut -d' ' -f1 "$work/vmpk.txt" | median); pm=$(cut -d' ' -f2 "$work/vmpk.txt" | median)
-row "start-up to the window's MapNotify, median of $startup_runs (Velorin with the built-in synthesizer vs a bare Qt window of its size vs vmpk)" \
-    "$vs s vs $bs s vs $ps s (Velorin/bare $(awk -v a="$vs" -v b="$bs" 'BEGIN{printf "%.2f", a/b}'), vmpk/Velorin $(awk -v a="$ps" -v b="$vs" 'BEGIN{printf "%.2f", a/b}'))" \
+row "start-up to the window's MapNotify, $rounds rounds of $startup_runs, taking turns (Velorin with the built-in synthesizer vs a bare Qt window of its size vs vmpk)" \
+    "medians $vs s vs $bs s vs $ps s (Velorin/bare $(awk -v a="$vs" -v b="$bs" 'BEGIN{printf "%.2f", a/b}'), vmpk/Velorin $(awk -v a="$ps" -v b="$vs" 'BEGIN{printf "%.2f", a/b}')); per round Velorin/bare ${ratios[*]}; within 1.2x in $within of $rounds" \
     "xvfb-run bench/startup.sh $startup_runs build/velorin; … build/bench_bare_window; … vmpk"
 row "peak resident memory, median (Velorin with $(basename "$soundfont") loaded vs vmpk)" \
     "$((vm / 1024)) MB vs $((pm / 1024)) MB (ratio $(awk -v a="$vm" -v b="$pm" 'BEGIN{printf "%.2f", a/b}'))" \

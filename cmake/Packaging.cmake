@@ -2,6 +2,10 @@
 # command in <prefix>/bin, the shared files in <prefix>/share/velorin, and the
 # desktop's records: the menu entry, the sequence file type and the icons.
 install(TARGETS velorin update serv serv-web midiconv1 RUNTIME DESTINATION ${VELORIN_PROGRAM_DIR})
+# The synthesizer's library, which the program opens from beside itself. In
+# a folder of its own: a private library, not one for the system's linker
+# (whose folders a package must tell ldconfig about).
+install(TARGETS velorin_synth LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/synth)
 # The page that serv's web door serves, found there from the program folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/web/ DESTINATION ${VELORIN_DATA_DIR}/web)
 install(FILES data/darvel.dll docs/guide.html data/velorin.svg DESTINATION ${VELORIN_DATA_DIR})

@@ -12,6 +12,9 @@ packages=(
   # serv's web door: HTTP and WebSocket from Qt
   qt6-httpserver-dev qt6-websockets-dev
   libfluidsynth-dev librtmidi-dev
+  # the synthesizer's own stream on the sound server, and real-time
+  # priority through RealtimeKit
+  libpulse-dev libdbus-1-dev
   # the JACK client library of Debian's JACK server (jackd2); left to itself,
   # librtmidi-dev brings the older one, which cannot reach that server
   libjack-jackd2-dev

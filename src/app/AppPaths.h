@@ -55,6 +55,8 @@ struct AppPaths {
     std::string converterProgram(const Files& files) const { return shippedFile(files, "midiconv1"); }
     std::string guidePage(const Files& files) const { return shippedFile(files, "guide.html"); }
     std::string iconFile(const Files& files) const { return shippedFile(files, "velorin.svg"); }
+    // The built-in synthesizer's library, which the program opens once its window shows.
+    std::string synthesizerLibrary(const Files& files) const { return shippedFile(files, "synth/velorin-synth.so"); }
     std::string midiFile() const { return inMidiFolder("piano.mid"); }
     // The take beside the event log, and its journal while Record is on.
     std::string takeFile() const { return inMidiFolder("take.mid"); }

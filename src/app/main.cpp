@@ -1,5 +1,6 @@
 #include "app/DesignFonts.h"
 #include "app/DetectableAutoRepeat.h"
+#include "app/FirstExpose.h"
 #include "app/Form1.h"
 #include "app/StartupClock.h"
 #include "platform/IniSettingsStore.h"
@@ -114,6 +115,8 @@ int main(int argc, char* argv[])
     // Before every MIDI port, which it outlives: the JACK server coming and going.
     JackWatch jack;
     SystemMidiOut midi(settings, jack);
+    // The synthesizer's library, the synthesizer and its audio load once the window shows.
+    midi.holdSynthesizer();
     QtClock qtClock;
     TcpPlaySocket socket;
     // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
@@ -138,6 +141,7 @@ int main(int argc, char* argv[])
     startup.phase("start-up run");
     window.show();
     startup.watchFirstExpose(window.windowHandle());
+    FirstExpose synthesizerStart(window.windowHandle(), [&midi] { midi.releaseSynthesizer(); });
     startup.phase("window shown");
     return app.exec();
 }

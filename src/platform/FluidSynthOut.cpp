@@ -1,50 +1,48 @@
 #include "platform/FluidSynthOut.h"
 
-#include "platform/FileAudioWriter.h"
 #include "platform/Logging.h"
+#include "platform/SynthLibrary.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
-
-#include <fluidsynth.h>
-
-#include <cstdlib>
 
 namespace {
 constexpr int errorNoDevice = 68;  // the code a missing MIDI device reports
 constexpr std::size_t maxPending = 4096;
 
-void logFromSynth(int level, const char* message, void*)
+void logFromLibrary(void*, int level, const char* text)
 {
-    if (level <= FLUID_ERR)
-        qCWarning(lcMidi, "synthesizer: %s", message);
-    else
-        qCDebug(lcMidi, "synthesizer: %s", message);
+    switch (level) {
+    case VELORIN_SYNTH_WARNING:
+        qCWarning(lcMidi, "%s", text);
+        break;
+    case VELORIN_SYNTH_INFO:
+        qCInfo(lcMidi, "%s", text);
+        break;
+    default:
+        qCDebug(lcMidi, "%s", text);
+        break;
+    }
 }
 
-void routeSynthLog()
+bool isFile(const std::string& path)
 {
-    static const bool routed = [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, logFromSynth, nullptr);
-        return true;
-    }();
-    (void)routed;
+    return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile();
 }
 
-void collectOption(void* data, const char*, const char* option)
+std::int64_t nanoseconds(std::chrono::steady_clock::time_point t)
 {
-    static_cast<std::vector<std::string>*>(data)->emplace_back(option);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 }  // namespace
 
-void FluidSynthOut::SettingsDeleter::operator()(_fluid_hashtable_t* s) const { delete_fluid_settings(s); }
-void FluidSynthOut::SynthDeleter::operator()(_fluid_synth_t* s) const { delete_fluid_synth(s); }
-void FluidSynthOut::DriverDeleter::operator()(_fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
+void FluidSynthOut::SynthCloser::operator()(VelorinSynth* synth) const
+{
+    api->close(synth);
+}
 
 FluidSynthOut::FluidSynthOut(Options options) : options_(std::move(options))
 {
-    routeSynthLog();
     // The JACK driver would otherwise try to start a JACK server of its own.
     qputenv("JACK_NO_START_SERVER", "1");
 }
@@ -60,189 +58,195 @@ void FluidSynthOut::setLateFailureHandler(std::function<void()> handler)
     lateFailure_ = std::move(handler);
 }
 
+void FluidSynthOut::setAudioOpenedHandler(std::function<void(const std::string&)> handler)
+{
+    std::lock_guard lock(mutex_);
+    audioOpened_ = std::move(handler);
+}
+
 int FluidSynthOut::open(int)
 {
     close();
-    if (options_.soundFont.empty() || !QFileInfo(QString::fromStdString(options_.soundFont)).isFile()) {
+    // What can be known without the library is known at once.
+    if (!isFile(options_.soundFont)) {
         qCWarning(lcMidi) << "no SoundFont to load:" << options_.soundFont.c_str();
         return errorNoDevice;
     }
-    settings_.reset(new_fluid_settings());
-    if (!settings_)
-        return errorNoDevice;
-    fluid_settings_t* s = settings_.get();
-    // Only the samples of the instruments in use are read into memory.
-    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setint(s, "synth.polyphony", 512);
-    fluid_settings_setint(s, "audio.period-size", options_.periodSize);
-    fluid_settings_setint(s, "audio.periods", options_.periods);
-    if (!options_.audioFile.empty())
-        fluid_settings_setstr(s, "audio.file.name", options_.audioFile.c_str());
-
-    synth_.reset(new_fluid_synth(s));
-    // A new synthesizer's effect delay lines hold whatever the heap held
-    // before; the reset clears them, or the first tens of milliseconds play
-    // that memory as a loud burst.
-    if (synth_)
-        fluid_synth_system_reset(synth_.get());
-    if (!synth_ || !startAudio()) {
-        close();
+    if (!isFile(options_.library)) {
+        qCWarning(lcMidi) << "the synthesizer's library is not there:" << options_.library.c_str();
         return errorNoDevice;
     }
     {
         std::lock_guard lock(mutex_);
-        loaded_ = false;
-        failed_ = false;
-        pending_.clear();
+        openedAt_ = Clock::now();
+        state_ = options_.held ? State::Held : State::Loading;
     }
-    loader_ = std::thread([this] { load(); });
+    if (!options_.held)
+        startLoading();
     return 0;
 }
 
-bool FluidSynthOut::startAudio()
+void FluidSynthOut::release()
 {
-    fluid_settings_t* s = settings_.get();
-    if (options_.audioDriver == "file") {
-        // Our own writer keeps the file in step with the wall clock.
-        double rate = 44100;
-        fluid_settings_getnum(s, "synth.sample-rate", &rate);
-        fileWriter_ = std::make_unique<FileAudioWriter>(synth_.get(), options_.periodSize, rate,
-                                                        [this](std::uint32_t m) { dispatch(m); });
-        if (!fileWriter_->start()) {
-            fileWriter_.reset();
-            qCInfo(lcMidi) << "cannot write the sound to" << options_.audioFile.c_str();
-            return false;
-        }
-        driverName_ = "file";
-        qCInfo(lcMidi) << "audio through file";
-        return true;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Held)
+            return;
+        state_ = State::Loading;
     }
-    std::vector<std::string> candidates;
-    if (!options_.audioDriver.empty()) {
-        candidates.push_back(options_.audioDriver);
-    } else {
-        char* preferred = nullptr;
-        // Debian's build names no default driver: an empty name is no candidate.
-        if (fluid_settings_getstr_default(s, "audio.driver", &preferred) == FLUID_OK && preferred && *preferred)
-            candidates.emplace_back(preferred);
-        std::vector<std::string> offered;
-        fluid_settings_foreach_option(s, "audio.driver", &offered, collectOption);
-        for (const auto& name : offered) {
-            // Writing a file is never a fallback for the speakers.
-            if (name != "file" && (candidates.empty() || name != candidates.front()))
-                candidates.push_back(name);
-        }
-    }
-    for (const auto& name : candidates) {
-        fluid_settings_setstr(s, "audio.driver", name.c_str());
-        driver_.reset(new_fluid_audio_driver(s, synth_.get()));
-        if (driver_) {
-            driverName_ = name;
-            qCInfo(lcMidi) << "audio through" << name.c_str();
-            return true;
-        }
-        qCInfo(lcMidi) << "audio driver" << name.c_str() << "did not open";
-    }
-    return false;
+    startLoading();
+}
+
+void FluidSynthOut::startLoading()
+{
+    loader_ = std::thread([this] { load(); });
 }
 
 void FluidSynthOut::load()
 {
-    const bool ok = fluid_synth_sfload(synth_.get(), options_.soundFont.c_str(), 1) != FLUID_FAILED;
+    std::string why;
+    auto library = SynthLibrary::open(options_.library, why);
+    if (!library)
+        return fail("the synthesizer's library " + options_.library + ": " + why);
+    const VelorinSynthApi& api = library->api();
+    const VelorinSynthOptions o{sizeof(VelorinSynthOptions),
+                                options_.soundFont.c_str(),
+                                options_.audioDriver.c_str(),
+                                options_.audioFile.c_str(),
+                                options_.periodSize,
+                                options_.periods,
+                                nanoseconds(openedAt_),
+                                &logFromLibrary,
+                                nullptr};
+    VelorinSynth* made = api.open(&o);
+    if (!made)
+        return fail("no audio output opened");
+    std::function<void(const std::string&)> opened;
+    {
+        std::lock_guard lock(mutex_);
+        library_ = std::move(library);
+        synth_ = std::unique_ptr<VelorinSynth, SynthCloser>(made, SynthCloser{&api});
+        driverName_ = api.driverName(made);
+        opened = audioOpened_;
+        if (stopping_)
+            return;
+    }
+    if (opened)
+        opened(driverName_);
+    // An output that keeps time holds what it is given until the SoundFont is in.
+    const bool keepsTime = api.keepsTime(made) != 0;
+    if (keepsTime)
+        catchUp(true);
+    if (api.loadSoundFont(made) == 0)
+        return fail("the SoundFont did not load: " + options_.soundFont);
+    qCInfo(lcMidi) << "SoundFont loaded:" << options_.soundFont.c_str();
+    if (!keepsTime)
+        catchUp(false);
+}
+
+bool FluidSynthOut::catchUp(bool keepsTime)
+{
+    std::unique_lock lock(mutex_);
+    const VelorinSynthApi& api = library_->api();
+    if (keepsTime) {
+        // The output places each message at its own time.
+        if (!pending_.empty())
+            qCInfo(lcMidi, "%zu messages sent before the synthesizer was ready play at their times", pending_.size());
+        for (const auto& [at, message] : pending_)
+            api.send(synth_.get(), message, nanoseconds(at));
+        pending_.clear();
+        state_ = State::Playing;
+        return true;
+    }
+    if (!pending_.empty()) {
+        // In the rhythm they were played, all equally late; what comes
+        // meanwhile joins the line, so the order holds.
+        state_ = State::CatchingUp;
+        const auto shift = Clock::now() - pending_.front().first;
+        qCInfo(lcMidi, "%zu messages sent before the synthesizer was ready play %lld ms late", pending_.size(),
+               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(shift).count()));
+        while (!pending_.empty()) {
+            const auto due = pending_.front().first + shift;
+            if (Clock::now() < due) {
+                if (wake_.wait_until(lock, due, [this] { return stopping_; }))
+                    return false;
+                continue;
+            }
+            const std::uint32_t message = pending_.front().second;
+            pending_.pop_front();
+            api.send(synth_.get(), message, nanoseconds(Clock::now()));
+        }
+    }
+    state_ = State::Playing;
+    return true;
+}
+
+void FluidSynthOut::fail(const std::string& why)
+{
     std::function<void()> report;
     {
         std::lock_guard lock(mutex_);
-        if (ok) {
-            loaded_ = true;
-            for (auto message : pending_)
-                dispatch(message);
-            if (fileWriter_)
-                fileWriter_->setReady();
-        } else {
-            failed_ = true;
-            report = lateFailure_;
-        }
+        state_ = State::Failed;
         pending_.clear();
+        if (!stopping_)
+            report = lateFailure_;
     }
-    if (ok) {
-        qCInfo(lcMidi) << "SoundFont loaded:" << options_.soundFont.c_str();
-    } else {
-        qCWarning(lcMidi) << "the SoundFont did not load:" << options_.soundFont.c_str();
-        if (report)
-            QMetaObject::invokeMethod(&opener_, std::move(report), Qt::QueuedConnection);
-    }
+    qCWarning(lcMidi, "the built-in synthesizer does not play: %s", why.c_str());
+    if (report)
+        QMetaObject::invokeMethod(&opener_, std::move(report), Qt::QueuedConnection);
 }
 
 bool FluidSynthOut::waitUntilLoaded()
 {
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ == State::Held || state_ == State::Closed)
+            return false;
+    }
     if (loader_.joinable())
         loader_.join();
     std::lock_guard lock(mutex_);
-    return loaded_;
+    return state_ == State::Playing;
+}
+
+std::string FluidSynthOut::audioDriverInUse() const
+{
+    std::lock_guard lock(mutex_);
+    return driverName_;
 }
 
 int FluidSynthOut::close()
 {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
     if (loader_.joinable())
         loader_.join();
-    fileWriter_.reset();
-    driver_.reset();
-    synth_.reset();
-    settings_.reset();
     std::lock_guard lock(mutex_);
-    loaded_ = false;
+    state_ = State::Closed;
     pending_.clear();
+    synth_.reset();
+    library_.reset();
+    driverName_.clear();
+    stopping_ = false;
     return 0;
 }
 
 void FluidSynthOut::shortMsg(std::uint32_t message)
 {
     std::lock_guard lock(mutex_);
-    if (!synth_ || failed_)
+    switch (state_) {
+    case State::Closed:
+    case State::Failed:
         return;
-    if (fileWriter_) {
-        // The file waits for the SoundFont, so messages keep their times.
-        fileWriter_->post(message);
+    case State::Playing:
+        library_->api().send(synth_.get(), message, nanoseconds(Clock::now()));
         return;
-    }
-    if (!loaded_) {
-        if (pending_.size() < maxPending)
-            pending_.push_back(message);
-        return;
-    }
-    dispatch(message);
-}
-
-void FluidSynthOut::dispatch(std::uint32_t message)
-{
-    fluid_synth_t* synth = synth_.get();
-    const int status = static_cast<int>(message & 0xF0);
-    const int channel = static_cast<int>(message & 0x0F);
-    const int data1 = static_cast<int>((message >> 8) & 0x7F);
-    const int data2 = static_cast<int>((message >> 16) & 0x7F);
-    switch (status) {
-    case 0x80:
-        fluid_synth_noteoff(synth, channel, data1);
-        break;
-    case 0x90:
-        if (data2 == 0)
-            fluid_synth_noteoff(synth, channel, data1);
-        else
-            fluid_synth_noteon(synth, channel, data1, data2);
-        break;
-    case 0xB0:
-        fluid_synth_cc(synth, channel, data1, data2);
-        break;
-    case 0xC0:
-        fluid_synth_program_change(synth, channel, data1);
-        break;
-    case 0xD0:
-        fluid_synth_channel_pressure(synth, channel, data1);
-        break;
-    case 0xE0:
-        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
-        break;
     default:
-        break;
+        if (pending_.size() < maxPending)
+            pending_.emplace_back(Clock::now(), message);
+        return;
     }
 }

@@ -4,28 +4,40 @@
 
 #include <QObject>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
+#include <utility>
 
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_audio_driver_t;
-class FileAudioWriter;
+class SynthLibrary;
+struct VelorinSynth;
+struct VelorinSynthApi;
 
 // The built-in synthesizer: FluidSynth with a General MIDI SoundFont, playing
-// through the desktop's audio. The SoundFont loads in the background so that
-// the window paints at once; messages sent meanwhile are played when it is in.
+// through the desktop's audio. Everything slow happens on a thread of its
+// own: loading the synthesizer's library (FluidSynth and its audio back-ends
+// come with it), making the synthesizer, opening the audio and loading the
+// SoundFont. A held output (Options::held) waits for release() before it
+// begins, so that the window can be on the screen first.
+//
+// Messages sent before all that is done are kept with their times and played
+// once it is, in their rhythm: late, never lost, and a key pressed and let go
+// meanwhile still sounds as long as it was held. An output that fails then
+// (no audio, no SoundFont, no library) tells the late-failure handler.
 class FluidSynthOut : public MidiOut {
 public:
     struct Options {
         std::string soundFont;
-        std::string audioDriver;  // empty: default, then every other driver
+        std::string audioDriver;  // empty: the running sound server's own, else ALSA, else any
         std::string audioFile;
         int periodSize = 64;
         int periods = 4;
+        std::string library;  // the synthesizer's library file
+        bool held = false;    // start only at release()
     };
 
     explicit FluidSynthOut(Options options);
@@ -36,32 +48,41 @@ public:
     void shortMsg(std::uint32_t message) override;
     void setLateFailureHandler(std::function<void()> handler) override;
 
-    // For tests: blocks until the SoundFont is in or failed; true when in.
+    // Starts a held output; nothing for one that runs already.
+    void release();
+    // Told on the loading thread, with the driver's name, once the audio is open.
+    void setAudioOpenedHandler(std::function<void(const std::string& driver)> handler);
+
+    // For tests: blocks until the synthesizer plays or failed; true when it plays.
     bool waitUntilLoaded();
-    std::string audioDriverInUse() const { return driverName_; }
+    std::string audioDriverInUse() const;
 
 private:
-    struct SettingsDeleter { void operator()(_fluid_hashtable_t* s) const; };
-    struct SynthDeleter { void operator()(_fluid_synth_t* s) const; };
-    struct DriverDeleter { void operator()(_fluid_audio_driver_t* d) const; };
+    using Clock = std::chrono::steady_clock;
+    struct SynthCloser {
+        const VelorinSynthApi* api;
+        void operator()(VelorinSynth* synth) const;
+    };
+    enum class State { Closed, Held, Loading, CatchingUp, Playing, Failed };
 
-    bool startAudio();
+    void startLoading();
     void load();
-    void dispatch(std::uint32_t message);
+    bool catchUp(bool keepsTime);
+    void fail(const std::string& why);
 
     Options options_;
-    // Declared in creation order, so that destruction runs driver, synth, settings.
-    std::unique_ptr<_fluid_hashtable_t, SettingsDeleter> settings_;
-    std::unique_ptr<_fluid_synth_t, SynthDeleter> synth_;
-    std::unique_ptr<_fluid_audio_driver_t, DriverDeleter> driver_;
-    std::unique_ptr<FileAudioWriter> fileWriter_;  // in place of the driver when writing a file
-    std::string driverName_;
-
+    Clock::time_point openedAt_;
     std::thread loader_;
-    std::mutex mutex_;
-    std::vector<std::uint32_t> pending_;
-    bool loaded_ = false;
-    bool failed_ = false;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    State state_ = State::Closed;
+    bool stopping_ = false;
+    std::deque<std::pair<Clock::time_point, std::uint32_t>> pending_;
+    std::string driverName_;
     std::function<void()> lateFailure_;
+    std::function<void(const std::string&)> audioOpened_;
+    // Declared in creation order: the synthesizer goes before its library.
+    std::unique_ptr<SynthLibrary> library_;
+    std::unique_ptr<VelorinSynth, SynthCloser> synth_;
     QObject opener_;  // delivers the late failure on the opening thread
 };

@@ -84,6 +84,6 @@ private:
     std::thread closer_;
     std::future<void> closerDone_;
     bool closing_ = false;
-    int unmanaged_ = 0;
+    std::atomic<int> unmanaged_{0};  // also counted on the synthesizer's loading thread
     QTimer lookTimer_;
 };

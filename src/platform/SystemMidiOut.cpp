@@ -3,6 +3,8 @@
 #include "platform/FluidSynthOut.h"
 #include "platform/JackWatch.h"
 #include "platform/MidiConfig.h"
+#include "platform/Paths.h"
+#include "platform/QtFiles.h"
 #include "platform/RtMidiPortOut.h"
 
 #include <QFileInfo>
@@ -40,7 +42,15 @@ int SystemMidiOut::open(int deviceId)
             options.audioFile = config.audioFile;
             options.periodSize = config.periodSize;
             options.periods = config.periods;
-            current_ = std::make_unique<FluidSynthOut>(std::move(options));
+            options.library = Paths::fromEnvironment().synthesizerLibrary(QtFiles());
+            options.held = synthHeld_;
+            auto synth = std::make_unique<FluidSynthOut>(std::move(options));
+            // The synthesizer's own JACK client is beyond the watch's reach.
+            synth->setAudioOpenedHandler([this](const std::string& driver) {
+                if (driver == "jack" && !synthOnJack_.exchange(true))
+                    jack_.addUnmanagedClient();
+            });
+            current_ = std::move(synth);
         }
     }
     current_->setLateFailureHandler(lateFailure_);
@@ -49,20 +59,21 @@ int SystemMidiOut::open(int deviceId)
     const auto* port = dynamic_cast<RtMidiPortOut*>(current_.get());
     if (result != 0 && !(port && port->isLooking()))
         current_.reset();
-    // The synthesizer's own JACK client is beyond the watch's reach.
-    const auto* synth = dynamic_cast<FluidSynthOut*>(current_.get());
-    if (synth && synth->audioDriverInUse() == "jack") {
-        synthOnJack_ = true;
-        jack_.addUnmanagedClient();
-    }
     return result;
+}
+
+void SystemMidiOut::releaseSynthesizer()
+{
+    synthHeld_ = false;
+    if (auto* synth = dynamic_cast<FluidSynthOut*>(current_.get()))
+        synth->release();
 }
 
 int SystemMidiOut::close()
 {
     const int result = current_ ? current_->close() : 0;
     current_.reset();
-    if (std::exchange(synthOnJack_, false))
+    if (synthOnJack_.exchange(false))
         jack_.removeUnmanagedClient();
     return result;
 }

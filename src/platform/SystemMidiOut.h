@@ -2,6 +2,7 @@
 
 #include "midi/MidiOut.h"
 
+#include <atomic>
 #include <memory>
 
 class JackWatch;
@@ -24,11 +25,19 @@ public:
 
     MidiOut* current() const { return current_.get(); }
 
+    // The built-in synthesizer opened while held waits for the release
+    // before it loads anything (the program releases it once its window is
+    // on the screen); a released one starts at open, as without a hold.
+    void holdSynthesizer() { synthHeld_ = true; }
+    void releaseSynthesizer();
+
 private:
     const SettingsStore& settings_;
     JackWatch& jack_;
     std::unique_ptr<MidiOut> current_;
     std::function<void()> lateFailure_;
     PortNoticeHandler notice_;
-    bool synthOnJack_ = false;
+    bool synthHeld_ = false;
+    // Set on the synthesizer's loading thread.
+    std::atomic<bool> synthOnJack_{false};
 };

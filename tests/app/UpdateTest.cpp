@@ -150,3 +150,31 @@ TEST_F(Update, TheInstalledProgramRunsAndOpensSequenceFilesFromItsPlace)
     EXPECT_TRUE(velorin.waitForFinished(5000));
     EXPECT_EQ(velorin.exitCode(), 0);
 }
+
+TEST_F(Update, TheInstalledProgramFindsItsSynthesizer)
+{
+    // The copy in the midi folder has no library beside it: it opens the one
+    // of an installation the desktop knows, else that of the build it came from.
+    ASSERT_EQ(runUpdate().exitCode, 0);
+    const QString wav = env.root() + "/copy.wav";
+    TempEnvironment::write(env.settingsStoreFile(), "[synth]\naudio-driver=file\naudio-file=" + wav.toUtf8() +
+                                                        "\nsoundfont=/usr/share/sounds/sf2/TimGM6mb.sf2\n");
+    QProcess velorin;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    velorin.setProcessEnvironment(e);
+    velorin.setProcessChannelMode(QProcess::MergedChannels);
+    velorin.start(folder() + "/velorin", {});
+    ASSERT_TRUE(velorin.waitForStarted());
+    QByteArray log;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += velorin.readAll();
+            return log.contains("SoundFont loaded");
+        },
+        20000))
+        << log.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(wav));
+    velorin.terminate();
+    EXPECT_TRUE(velorin.waitForFinished(5000));
+}

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -19,12 +20,19 @@ namespace {
 // The small General MIDI SoundFont keeps these tests quick.
 const char* const smallSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
+// The synthesizer's library, built beside the tests.
+std::string synthLibrary()
+{
+    return (QCoreApplication::applicationDirPath() + QStringLiteral("/synth/velorin-synth.so")).toStdString();
+}
+
 FluidSynthOut::Options fileOptions(const QString& wav)
 {
     FluidSynthOut::Options o;
     o.soundFont = smallSoundFont;
     o.audioDriver = "file";
     o.audioFile = wav.toStdString();
+    o.library = synthLibrary();
     return o;
 }
 }  // namespace
@@ -73,18 +81,68 @@ TEST(Synth, WhatIsSentBeforeTheSoundFontIsInPlaysOnceItIs)
     EXPECT_GT(wav.rms(0.0, wav.seconds()), 0.005);
 }
 
+namespace {
+bool fluidSynthLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libfluidsynth");
+}
+}  // namespace
+
+TEST(Synth, AHeldSynthesizerLoadsNothingUntilReleasedAndLosesNoKey)
+{
+    TempEnvironment env;
+    const QString wavPath = env.root() + QStringLiteral("/held.wav");
+    auto options = fileOptions(wavPath);
+    options.held = true;
+    FluidSynthOut synth(options);
+    ASSERT_EQ(synth.open(-1), 0);
+    QElapsedTimer clock;
+    clock.start();
+    // A key struck and let go while the window is still coming up.
+    QTest::qWait(100);
+    synth.shortMsg(0x13C0);    // church organ: it sounds exactly while held
+    synth.shortMsg(0x7F3C90);
+    const double on = clock.elapsed() / 1000.0;
+    QTest::qWait(300);
+    synth.shortMsg(0x3C80);
+    const double off = clock.elapsed() / 1000.0;
+    EXPECT_FALSE(fluidSynthLoaded());
+    EXPECT_FALSE(QFileInfo::exists(wavPath));
+    synth.release();
+    ASSERT_TRUE(synth.waitUntilLoaded());
+    EXPECT_TRUE(fluidSynthLoaded());
+    QTest::qWait(400);
+    synth.close();
+    const WavFile wav = WavFile::read(wavPath);
+    // Heard, at its time and for as long as it was held.
+    EXPECT_LT(wav.rms(0.0, on - 0.05), 0.0005);
+    EXPECT_GT(wav.rms(on + 0.03, off - 0.03), 0.004);
+    EXPECT_LT(wav.rms(off + 0.3, wav.seconds()), 0.0005);
+}
+
 TEST(Synth, NoSoundFontOrNoAudioMeansTheDeviceIsNotReady)
 {
     TempEnvironment env;
+    // Known at once: no SoundFont, no synthesizer library.
     auto missing = fileOptions(env.root() + QStringLiteral("/x.wav"));
     missing.soundFont = (env.root() + QStringLiteral("/none.sf2")).toStdString();
     EXPECT_NE(FluidSynthOut(missing).open(-1), 0);
+    auto noLibrary = fileOptions(env.root() + QStringLiteral("/x.wav"));
+    noLibrary.library = (env.root() + QStringLiteral("/none.so")).toStdString();
+    EXPECT_NE(FluidSynthOut(noLibrary).open(-1), 0);
 
+    // Known once the library has tried: the audio does not open.
     auto noDriver = fileOptions(env.root() + QStringLiteral("/x.wav"));
     noDriver.audioDriver = "no-such-driver";
     FluidSynthOut synth(noDriver);
-    EXPECT_NE(synth.open(-1), 0);
+    bool reported = false;
+    synth.setLateFailureHandler([&] { reported = true; });
+    EXPECT_EQ(synth.open(-1), 0);
     synth.shortMsg(0x7F3C90);  // lost, silently
+    EXPECT_FALSE(synth.waitUntilLoaded());
+    ASSERT_EVENTUALLY(reported, 2000);
+    synth.shortMsg(0x7F3C90);
 }
 
 TEST(Synth, ABrokenSoundFontIsReportedLateOnTheOpeningThread)

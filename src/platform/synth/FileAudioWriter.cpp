@@ -1,4 +1,4 @@
-#include "platform/FileAudioWriter.h"
+#include "platform/synth/FileAudioWriter.h"
 
 #include <fluidsynth.h>
 
@@ -20,12 +20,12 @@ FileAudioWriter::~FileAudioWriter()
         thread_.join();
 }
 
-bool FileAudioWriter::start()
+bool FileAudioWriter::start(Clock::time_point fileStart)
 {
     renderer_.reset(new_fluid_file_renderer(synth_));
     if (!renderer_ || periodSize_ <= 0 || sampleRate_ <= 0)
         return false;
-    start_ = Clock::now();
+    start_ = fileStart;
     thread_ = std::thread([this] { run(); });
     return true;
 }
@@ -39,10 +39,10 @@ void FileAudioWriter::setReady()
     wake_.notify_all();
 }
 
-void FileAudioWriter::post(std::uint32_t message)
+void FileAudioWriter::post(std::uint32_t message, Clock::time_point at)
 {
     std::lock_guard lock(mutex_);
-    queue_.emplace_back(Clock::now(), message);
+    queue_.emplace_back(at, message);
 }
 
 FileAudioWriter::Clock::time_point FileAudioWriter::timeOf(std::int64_t frame) const

@@ -25,16 +25,18 @@ public:
     // Stops writing and closes the file.
     ~FileAudioWriter();
 
-    // False when the file cannot be written.
-    bool start();
-    // The message takes effect at the time of this call.
-    void post(std::uint32_t message);
+    using Clock = std::chrono::steady_clock;
+
+    // False when the file cannot be written. The file's first frame is at
+    // fileStart, which may lie in the past: the file then catches up.
+    bool start(Clock::time_point fileStart);
+    // The message takes effect at time at (before the file's start: at once).
+    void post(std::uint32_t message, Clock::time_point at);
     // Nothing is written until the synthesizer is ready (its SoundFont is
     // in); then the file catches up, each message still at its own time.
     void setReady();
 
 private:
-    using Clock = std::chrono::steady_clock;
     struct RendererDeleter { void operator()(_fluid_file_renderer_t* r) const; };
 
     void run();
