@@ -28,6 +28,15 @@ std::optional<std::string> roomOfPath(std::string_view path);
 // for the windows, which cut at CR LF.
 bool isPlayerMessage(std::string_view message);
 
+// An IPv4 or IPv6 address in the form the door compares and logs ("::ffff:"
+// IPv4 addresses as IPv4); nothing when the text is no address.
+std::optional<std::string> canonicalAddress(std::string_view text);
+// The client behind proxies: X-Forwarded-For lists the addresses a request
+// passed, the nearest last. Walking from the end past the trusted proxies
+// (canonical addresses), the first address is the client's. Nothing when the
+// list names no such address, or an entry that is no address.
+std::optional<std::string> forwardedClient(std::string_view forwardedFor, const std::vector<std::string>& trusted);
+
 }  // namespace DoorRules
 
 // Cuts what the relay sends into messages, as a window reads them: at CR LF;
