@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 namespace {
 using namespace std::chrono_literals;
@@ -91,6 +92,9 @@ void HttpSession::readRequest()
 {
     parser_.emplace();
     parser_->header_limit(maxHeader);
+    // A body is refused unread, whatever its size. (Boost 1.74 takes "none"
+    // here for a limit of nothing.)
+    parser_->body_limit(std::numeric_limits<std::uint64_t>::max());
     arm(requestTime);
     http::async_read_header(socket_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code error, std::size_t) { self->requestRead(error); });
@@ -103,10 +107,9 @@ void HttpSession::requestRead(beast::error_code error)
     keepAlive_ = false;
     if (error == http::error::header_limit || error == http::error::buffer_overflow) {
         // Refused unread: a request line that does not end within the bound
-        // is an address too long, else the headers are.
-        const auto seen = buffer_.cdata();
-        const std::string_view text(static_cast<const char*>(seen.data()), std::min(seen.size(), maxHeader));
-        const bool longAddress = text.find("\r\n") == std::string_view::npos;
+        // is an address too long (its target never came), else the headers
+        // are too large.
+        const bool longAddress = parser_->get().target().empty();
         reply(longAddress ? http::status::uri_too_long : http::status::request_header_fields_too_large,
               "text/plain; charset=utf-8", longAddress ? "Address too long.\n" : "Request headers too large.\n", true);
         return;
@@ -141,11 +144,10 @@ void HttpSession::answer()
         return;
     }
     if (request.method() != http::verb::get && request.method() != http::verb::head) {
-        reply(http::status::method_not_allowed, "text/plain; charset=utf-8", "Only GET and HEAD.\n", true,
-              {{http::field::allow, "GET, HEAD"}});
+        refuseMethod();
         return;
     }
-    if (parser_->chunked() || parser_->content_length().value_or(0) > 0) {
+    if (!parser_->is_done()) {  // a body follows: refused before a byte of it is read
         reply(http::status::payload_too_large, "text/plain; charset=utf-8", "No body, please.\n", true);
         return;
     }
@@ -160,6 +162,12 @@ void HttpSession::answer()
         return;
     }
     answerFile(file, request);
+}
+
+void HttpSession::refuseMethod()
+{
+    reply(http::status::method_not_allowed, "text/plain; charset=utf-8", "Only GET and HEAD.\n", true,
+          {{http::field::allow, "GET, HEAD"}});
 }
 
 void HttpSession::answerFile(const std::string& path, const Request& request)

@@ -41,6 +41,7 @@ private:
     void readRequest();
     void requestRead(beast::error_code error);
     void answer();
+    void refuseMethod();
     void answerFile(const std::string& path, const Request& request);
     void reply(http::status status, std::string_view type, std::string body, bool last,
                std::initializer_list<std::pair<http::field, std::string>> extra = {});
