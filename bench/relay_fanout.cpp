@@ -6,8 +6,8 @@
 //   bench_relay_fanout HOST PORT CLIENTS RATE_PER_CLIENT SECONDS [PROCESSES]
 //
 // Messages carry their sender, a sequence number and the send time, ended by
-// a newline, so that the receiver can tell them apart even when the relay or
-// TCP joins them.
+// CR LF as Velorin's are, so that the receiver can tell them apart even when
+// the relay or TCP joins them.
 //
 // The clients are split over PROCESSES worker processes (by default one per
 // 500 clients), each with its own epoll loop; sends are timed by a timerfd,
@@ -195,7 +195,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                 [[maybe_unused]] const auto r = read(timer, &expirations, sizeof expirations);
                 const long long now = nowNs();
                 if (start < 0) {
-                    send(clients[0], "probe\n", 6);
+                    send(clients[0], "probe\r\n", 7);
                     arm(now + 100000000LL);
                     continue;
                 }
@@ -204,7 +204,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                 char line[80];
                 while (dueOf(cursor, round) <= now) {
                     Client& c = clients[cursor];
-                    const int size = std::snprintf(line, sizeof line, "%d %lld %lld\n", c.id, c.seq++, nowNs());
+                    const int size = std::snprintf(line, sizeof line, "%d %lld %lld\r\n", c.id, c.seq++, nowNs());
                     send(c, line, static_cast<std::size_t>(size));
                     ++totals.sent;
                     if (++cursor == clients.size()) {
@@ -243,7 +243,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                         line = c.partial.data();
                         length = c.partial.size();
                     }
-                    if (length == 5 && std::memcmp(line, "probe", 5) == 0) {
+                    if (length >= 5 && std::memcmp(line, "probe", 5) == 0) {
                         if (!c.probed && c.id != 0) {
                             c.probed = true;
                             --unprobed;
@@ -253,6 +253,8 @@ int work(const Settings& s, int first, int last, int up, int down)
                         long long field[3] = {0, 0, 0};
                         int f = 0;
                         for (std::size_t q = 0; q < length && f < 3; ++q) {
+                            if (line[q] == '\r')
+                                break;
                             if (line[q] == ' ')
                                 ++f;
                             else
