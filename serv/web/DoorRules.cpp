@@ -70,6 +70,7 @@ std::optional<std::string> canonicalAddress(std::string_view text)
 std::optional<std::string> forwardedClient(std::string_view forwardedFor, const std::vector<std::string>& trusted)
 {
     std::string_view rest = forwardedFor;
+    std::optional<std::string> nearest;  // the last trusted one seen
     while (!rest.empty()) {
         const auto comma = rest.rfind(',');
         std::string_view entry = comma == std::string_view::npos ? rest : rest.substr(comma + 1);
@@ -92,8 +93,9 @@ std::optional<std::string> forwardedClient(std::string_view forwardedFor, const 
             return std::nullopt;
         if (std::find(trusted.begin(), trusted.end(), *address) == trusted.end())
             return address;
+        nearest = address;
     }
-    return std::nullopt;
+    return nearest;
 }
 
 }  // namespace DoorRules

@@ -33,8 +33,10 @@ bool isPlayerMessage(std::string_view message);
 std::optional<std::string> canonicalAddress(std::string_view text);
 // The client behind proxies: X-Forwarded-For lists the addresses a request
 // passed, the nearest last. Walking from the end past the trusted proxies
-// (canonical addresses), the first address is the client's. Nothing when the
-// list names no such address, or an entry that is no address.
+// (canonical addresses), the first address is the client's; when all are
+// trusted, the client is the farthest of them (a browser on a proxy's own
+// machine). Nothing when the list is empty or names something that is no
+// address.
 std::optional<std::string> forwardedClient(std::string_view forwardedFor, const std::vector<std::string>& trusted);
 
 }  // namespace DoorRules
