@@ -250,6 +250,8 @@ void WebDoor::admit(tcp::socket socket, Request request, Peer peer, std::optiona
     player->place = std::move(place);
     websocket::stream<tcp::socket>& ws = player->ws;
     ws.set_option(websocket::stream_base::timeout{handshakeTimeout, idleTimeout, true});
+    ws.set_option(websocket::stream_base::decorator(
+        [](websocket::response_type& response) { response.set(http::field::server, "serv-web"); }));
     ws.read_message_max(DoorRules::maxMessage);
     ws.auto_fragment(false);
     // A room is held from here, so that the bounds count handshakes too.
