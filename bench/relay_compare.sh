@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Two builds of serv side by side: the load generator (build/bench_relay_fanout)
-# drives serv A and serv B one after the other, RUNS times per load at 10,
-# 100, 500 and 1000 clients, alternating which goes first, so that a machine
-# that others share loads both alike. Prints one Markdown table row per load:
-# the medians over the runs and how far B moves them from A.
-#   bench/relay_compare.sh SERV_A SERV_B [SECONDS] [RUNS]
+# Two servs side by side (two builds, or one with and without options): the
+# load generator (build/bench_relay_fanout) drives serv A and serv B one
+# after the other, RUNS times per load at 10, 100, 500 and 1000 clients,
+# alternating which goes first, so that a machine that others share loads
+# both alike. A and B are a program with its options, such as
+# "build/serv --web 0". Prints one Markdown table row per load: the medians
+# over the runs and how far B moves them from A; TITLE names the two in it.
+#   bench/relay_compare.sh "SERV_A [OPTIONS]" "SERV_B [OPTIONS]" [SECONDS] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 . scripts/children.sh
@@ -17,9 +19,10 @@ trap 'rm -rf "$work"' EXIT
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 field() { sed -E "s|.*$1.*|\\1|" <<<"$2"; }
 
-measure() {  # measure SERV CLIENTS RATE: the generator's result line
-  local serv="$1" clients="$2" rate="$3" pid port="" out=""
-  "$serv" --port 0 --bind 127.0.0.1 >"$work/log" 2>&1 & pid=$!
+measure() {  # measure "SERV [OPTIONS]" CLIENTS RATE: the generator's result line
+  local serv clients="$2" rate="$3" pid port="" out=""
+  read -r -a serv <<<"$1"
+  "${serv[@]}" --port 0 --bind 127.0.0.1 >"$work/log" 2>&1 & pid=$!
   for _ in $(seq 100); do
     port=$(sed -nE 's/.*listening on 127\.0\.0\.1:([0-9]+)$/\1/p' "$work/log")
     [ -n "$port" ] && break
@@ -50,8 +53,8 @@ for load in "10 100" "100 20" "500 2" "1000 1"; do
   col() { cut -d' ' -f"$1" "$work/$2" | median; }
   am=$(col 1 a); bm=$(col 1 b); ap=$(col 2 a); bp=$(col 2 b); ad=$(col 3 a); bd=$(col 3 b)
   change() { awk -v x="$1" -v y="$2" 'BEGIN { printf "%+.1f %%", (x > 0 ? (y - x) / x * 100 : 0) }'; }
-  echo "| relay, $clients clients × $rate msg/s: A vs B, median of $runs runs" \
+  echo "| relay, $clients clients × $rate msg/s: ${TITLE:-A vs B}, median of $runs runs" \
        "| latency median $am vs $bm ms ($(change "$am" "$bm")), p99 $ap vs $bp ms ($(change "$ap" "$bp"));" \
        "$ad vs $bd deliveries/s ($(change "$ad" "$bd"))" \
-       "| \`bench/relay_compare.sh A B $seconds $runs\` |"
+       "| \`${COMMAND:-bench/relay_compare.sh A B} $seconds $runs\` |"
 done
