@@ -5,7 +5,7 @@
 # the suite built with the sanitizers instead (scripts/sanitize.sh).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
-VELORIN_SETUP_EXTRA="xvfb xauth sox xdotool x11-xserver-utils x11-utils imagemagick jackd2 appstream python3-mido fluidsynth python3-websockets chromium ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh
+VELORIN_SETUP_EXTRA="xvfb xauth sox xdotool x11-xserver-utils x11-utils imagemagick jackd2 appstream python3-mido fluidsynth python3-websockets chromium nginx openssl ${VELORIN_SETUP_EXTRA:-}" ./scripts/setup.sh
 # puppeteer-core drives Debian's Chromium in the browser tests; no browser is
 # downloaded.
 if [ ! -f tests/web/node_modules/.package-lock.json ] || [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then

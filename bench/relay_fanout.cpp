@@ -6,8 +6,8 @@
 //   bench_relay_fanout HOST PORT CLIENTS RATE_PER_CLIENT SECONDS [PROCESSES]
 //
 // Messages carry their sender, a sequence number and the send time, ended by
-// a newline, so that the receiver can tell them apart even when the relay or
-// TCP joins them.
+// CR LF as Velorin's are, so that the receiver can tell them apart even when
+// the relay or TCP joins them.
 //
 // The clients are split over PROCESSES worker processes (by default one per
 // 500 clients), each with its own epoll loop; sends are timed by a timerfd,
@@ -17,6 +17,8 @@
 // yet. Each worker reports the share of a core it used while the clients
 // were sending: near 100 % would mean the generator, not the relay, is the
 // limit.
+#include "Fanout.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -38,49 +40,7 @@
 #include <vector>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-long long nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-}
-
-long long cpuNs()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000000LL + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) * 1000LL;
-}
-
-bool writeAll(int fd, const void* data, std::size_t size)
-{
-    const char* at = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, at, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool readAll(int fd, void* data, std::size_t size)
-{
-    char* at = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t n = read(fd, at, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
+using namespace Fanout;
 
 struct Settings {
     const char* host;
@@ -88,10 +48,6 @@ struct Settings {
     int count;
     double rate;
     double seconds;
-};
-
-struct Totals {
-    long long sent = 0, delivered = 0, echoed = 0, stalled = 0, cpuNs = 0, sendingNs = 0, samples = 0;
 };
 
 struct Client {
@@ -141,13 +97,7 @@ int work(const Settings& s, int first, int last, int up, int down)
         epoll_ctl(ep, EPOLL_CTL_ADD, c.fd, &ev);
     }
 
-    auto arm = [&](long long at) {
-        itimerspec t{};
-        at = std::max(at, 1LL);
-        t.it_value.tv_sec = at / 1000000000LL;
-        t.it_value.tv_nsec = at % 1000000000LL;
-        timerfd_settime(timer, TFD_TIMER_ABSTIME, &t, nullptr);
-    };
+    auto arm = [timer](long long at) { armAt(timer, at); };
 
     Totals totals;
     std::vector<float> latencyUs;
@@ -167,21 +117,9 @@ int work(const Settings& s, int first, int last, int up, int down)
     auto dueOf = [&](std::size_t k, long long r) {
         return start + r * interval + interval * clients[k].id / s.count;
     };
-    auto send = [&](Client& c, const char* text, std::size_t size) {
-        if (!c.outbox.empty()) {
-            const ssize_t n = ::send(c.fd, c.outbox.data(), c.outbox.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0)
-                c.outbox.erase(0, static_cast<std::size_t>(n));
-        }
-        std::size_t done = 0;
-        if (c.outbox.empty()) {
-            const ssize_t n = ::send(c.fd, text, size, MSG_DONTWAIT | MSG_NOSIGNAL);
-            done = n > 0 ? static_cast<std::size_t>(n) : 0;
-        }
-        if (done < size) {
+    auto send = [&totals](Client& c, const char* text, std::size_t size) {
+        if (!sendOrKeep(c.fd, c.outbox, text, size))
             ++totals.stalled;
-            c.outbox.append(text + done, size - done);
-        }
     };
 
     for (;;) {
@@ -195,7 +133,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                 [[maybe_unused]] const auto r = read(timer, &expirations, sizeof expirations);
                 const long long now = nowNs();
                 if (start < 0) {
-                    send(clients[0], "probe\n", 6);
+                    send(clients[0], "probe\r\n", 7);
                     arm(now + 100000000LL);
                     continue;
                 }
@@ -204,7 +142,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                 char line[80];
                 while (dueOf(cursor, round) <= now) {
                     Client& c = clients[cursor];
-                    const int size = std::snprintf(line, sizeof line, "%d %lld %lld\n", c.id, c.seq++, nowNs());
+                    const int size = std::snprintf(line, sizeof line, "%d %lld %lld\r\n", c.id, c.seq++, nowNs());
                     send(c, line, static_cast<std::size_t>(size));
                     ++totals.sent;
                     if (++cursor == clients.size()) {
@@ -243,7 +181,7 @@ int work(const Settings& s, int first, int last, int up, int down)
                         line = c.partial.data();
                         length = c.partial.size();
                     }
-                    if (length == 5 && std::memcmp(line, "probe", 5) == 0) {
+                    if (length >= 5 && std::memcmp(line, "probe", 5) == 0) {
                         if (!c.probed && c.id != 0) {
                             c.probed = true;
                             --unprobed;
@@ -253,6 +191,8 @@ int work(const Settings& s, int first, int last, int up, int down)
                         long long field[3] = {0, 0, 0};
                         int f = 0;
                         for (std::size_t q = 0; q < length && f < 3; ++q) {
+                            if (line[q] == '\r')
+                                break;
                             if (line[q] == ' ')
                                 ++f;
                             else
@@ -291,11 +231,7 @@ int work(const Settings& s, int first, int last, int up, int down)
     }
     for (Client& c : clients)
         close(c.fd);
-    totals.samples = static_cast<long long>(latencyUs.size());
-    if (!writeAll(up, &totals, sizeof totals) ||
-        !writeAll(up, latencyUs.data(), latencyUs.size() * sizeof(float)))
-        return 1;
-    return 0;
+    return report(up, totals, latencyUs);
 }
 }  // namespace
 
@@ -311,88 +247,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "need at least 2 clients, a rate and a time\n");
         return 2;
     }
-    rlimit files{};
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
-        files.rlim_cur = files.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &files);
-    }
-
-    struct Worker {
-        pid_t pid;
-        int up;
-        int down;
-    };
-    std::vector<Worker> workers;
-    for (int w = 0; w < processes; ++w) {
-        int up[2], down[2];
-        if (pipe(up) != 0 || pipe(down) != 0)
-            return 1;
-        const pid_t pid = fork();
-        if (pid < 0)
-            return 1;
-        if (pid == 0) {
-            close(up[0]);
-            close(down[1]);
-            for (const Worker& other : workers) {
-                close(other.up);
-                close(other.down);
-            }
-            std::_Exit(work(s, s.count * w / processes, s.count * (w + 1) / processes, up[1], down[0]));
-        }
-        close(up[1]);
-        close(down[0]);
-        workers.push_back({pid, up[0], down[1]});
-    }
-
-    bool ok = true;
-    for (const Worker& w : workers) {
-        char ready = 0;
-        ok = ok && readAll(w.up, &ready, 1);
-    }
-    usleep(100000);  // let the last probes drain before the clock starts
-    const long long start = nowNs() + 20000000LL;
-    for (const Worker& w : workers)
-        ok = ok && writeAll(w.down, &start, sizeof start);
-
-    Totals all;
-    std::vector<float> latencyUs;
-    double busiest = 0;
-    for (const Worker& w : workers) {
-        Totals t;
-        if (!ok || !readAll(w.up, &t, sizeof t)) {
-            ok = false;
-            break;
-        }
-        const std::size_t at = latencyUs.size();
-        latencyUs.resize(at + static_cast<std::size_t>(t.samples));
-        ok = readAll(w.up, latencyUs.data() + at, static_cast<std::size_t>(t.samples) * sizeof(float));
-        all.sent += t.sent;
-        all.delivered += t.delivered;
-        all.echoed += t.echoed;
-        all.stalled += t.stalled;
-        if (t.sendingNs > 0)
-            busiest = std::max(busiest, 100.0 * double(t.cpuNs) / double(t.sendingNs));
-    }
-    for (const Worker& w : workers) {
-        close(w.down);  // a worker still waiting for the start ends
-        int status = 0;
-        waitpid(w.pid, &status, 0);
-        ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
+    takeAllFiles();
+    Results r;
+    // The last probes drain before the clock starts.
+    const bool ok = run(
+        processes, s.count, 100000, [&s](int first, int last, int up, int down) { return work(s, first, last, up, down); },
+        [] {}, r);
     if (!ok) {
         std::fprintf(stderr, "a worker failed\n");
         return 1;
     }
-
-    auto pct = [&](double p) {
-        if (latencyUs.empty())
-            return 0.0;
-        const auto k = static_cast<std::ptrdiff_t>(p * double(latencyUs.size() - 1));
-        std::nth_element(latencyUs.begin(), latencyUs.begin() + k, latencyUs.end());
-        return double(latencyUs[static_cast<std::size_t>(k)]);
-    };
+    const Totals& all = r.all;
+    const double busiest = r.busiest;
+    const double median = r.percentile(0.5), p99 = r.percentile(0.99);
     const long long expected = all.sent * (s.count - 1);
-    const double median = pct(0.5), p99 = pct(0.99);
     std::printf("clients %d, sent %lld, delivered to others %lld of %lld (%.1f%%), %.0f deliveries/s, "
                 "latency median %.3f ms, p99 %.3f ms, echoed to sender %lld; generator: %d processes, "
                 "busiest %.0f%% of a core, %lld sends waited\n",

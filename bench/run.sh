@@ -83,6 +83,12 @@ rows+=("${relay_rows[@]}")
 mapfile -t door_rows < <(bench/relay_with_door.sh "$fan_seconds" "$relay_runs")
 rows+=("${door_rows[@]}")
 
+# Browser players in rooms through one web door and two: the capacity curve.
+door_seconds=10; [ $quick = 1 ] && door_seconds=3
+door_loads=(120 240 480 960 1440 1920); [ $quick = 1 ] && door_loads=(120 960)
+mapfile -t capacity_rows < <(bench/door_capacity.sh "$door_seconds" "${door_loads[@]}")
+rows+=("${capacity_rows[@]}")
+
 # A note from the browser through the web door to a window's connection.
 out=$(bench/browser_latency.sh 400 2>/dev/null | tail -1) || out=""
 [ -n "$out" ] && row "note from the page in Chromium through serv's web door to a window's connection (400 notes)" \

@@ -52,6 +52,32 @@ install(CODE "
   message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/velorin -> ../${VELORIN_PROGRAM_DIR}/velorin\")
 ")
 
+# The play server for operators: on PATH as velorin-serv with its manual
+# page, and a system service (velorin-serv.service) that runs it hardened
+# under a user of its own, its options in /etc/default/velorin-serv. Nothing
+# enables or starts the service: the operator does.
+configure_file(data/velorin-serv.1 ${doc}/velorin-serv.1 @ONLY)
+add_custom_command(OUTPUT ${doc}/velorin-serv.1.gz
+  COMMAND gzip -9nkf velorin-serv.1
+  WORKING_DIRECTORY ${doc}
+  DEPENDS ${doc}/velorin-serv.1)
+add_custom_target(velorin_serv_docs ALL DEPENDS ${doc}/velorin-serv.1.gz)
+install(FILES ${doc}/velorin-serv.1.gz DESTINATION share/man/man1)
+install(FILES data/velorin-serv.default DESTINATION /etc/default RENAME velorin-serv)
+install(CODE "
+  set(root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+  file(CREATE_LINK ../${VELORIN_PROGRAM_DIR}/serv \"\${root}/bin/velorin-serv\" SYMBOLIC)
+  message(STATUS \"Installing: \${root}/bin/velorin-serv -> ../${VELORIN_PROGRAM_DIR}/serv\")
+  # The unit names the command where this installation puts it.
+  file(READ \"${PROJECT_SOURCE_DIR}/data/velorin-serv.service.in\" unit)
+  string(REPLACE \"@VELORIN_SERV_COMMAND@\" \"\${CMAKE_INSTALL_PREFIX}/bin/velorin-serv\" unit \"\${unit}\")
+  file(WRITE \"\${root}/lib/systemd/system/velorin-serv.service\" \"\${unit}\")
+  message(STATUS \"Installing: \${root}/lib/systemd/system/velorin-serv.service\")
+")
+# The options file is the operator's: dpkg keeps their changes.
+file(WRITE ${CMAKE_BINARY_DIR}/shipped/conffiles "/etc/default/velorin-serv\n")
+list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/shipped/conffiles)
+
 # cpack -G DEB: a Debian package of the same installation under /usr.
 file(STRINGS src/app/Maker.h maker_email REGEX "supportEmail\\[\\] = ")
 string(REGEX REPLACE ".*= \"([^\"]*)\".*" "\\1" maker_email "${maker_email}")

@@ -2,7 +2,8 @@
 // cut into the messages that go to the pages; what a page sends, let on to
 // the relay or not; the rooms that addresses name; the send bound. The input
 // is cut into pieces at NUL bytes, each piece one arrival, one message from
-// a page and one address; the first byte also sets the clock's steps.
+// a page, one address and one forwarded-for list; the first byte also sets
+// the clock's steps.
 #include "FuzzCheck.h"
 
 #include "DoorRules.h"
@@ -58,6 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto room = DoorRules::roomOfPath(piece)) {
             FUZZ_CHECK(DoorRules::isRoomName(*room));
             FUZZ_CHECK(room->find_first_of("/.%\\") == std::string::npos);
+        }
+
+        // A forwarded-for list: what comes out is an address as the door
+        // compares them, never a piece of the header around it.
+        if (const auto client = DoorRules::forwardedClient(piece, {"127.0.0.1", "::1"})) {
+            FUZZ_CHECK(DoorRules::canonicalAddress(*client) == client);
+            FUZZ_CHECK(client->find_first_of(" ,[]") == std::string::npos);
         }
 
         // The send bound: never more than the burst at once, nor more than

@@ -9,8 +9,8 @@ cd "$here"
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
-  # serv's web door: HTTP and WebSocket from Qt
-  qt6-httpserver-dev qt6-websockets-dev
+  # serv's web door: HTTP and WebSocket from Boost.Beast (headers only)
+  libboost-dev
   libfluidsynth-dev librtmidi-dev
   # the synthesizer's own stream on the sound server, and real-time
   # priority through RealtimeKit

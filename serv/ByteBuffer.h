@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 
@@ -19,6 +20,8 @@ public:
     void append(const char* bytes, std::size_t n);
     // Forgets the first n bytes.
     void consume(std::size_t n);
+    // Forgets the last n bytes.
+    void truncate(std::size_t n) { end_ -= std::min(n, size()); }
     void clear() { begin_ = end_ = 0; }
     // Gives the memory back.
     void release();

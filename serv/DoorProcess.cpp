@@ -1,30 +1,53 @@
 #include "DoorProcess.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace {
-// The child finds its bridge and its ready pipe at these numbers.
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The child finds its bridge, its ready pipe and its control socket at these
+// numbers.
 constexpr int bridgeFd = 3;
 constexpr int readyFd = 4;
 constexpr int controlFd = 5;
 constexpr int readyWaitMs = 15000;
+// Pauses before a door that ended is started again: each end soon after a
+// start doubles it, a door that ran this long starts from the first again.
+constexpr double pauses[] = {0.5, 1, 2, 4, 8, 16, 30};
+constexpr auto ranLong = 60s;
+// Starts in a row that never listened, before the relay gives up.
+constexpr int mostFailedStarts = 5;
+// A door asked to end gets this long for its goodbyes before SIGKILL.
+constexpr auto stopGrace = 3s;
 
-void pause(long ms)
+std::string howItEnded(int status)
 {
-    timespec t{0, ms * 1000000L};
-    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-    }
+    if (WIFSIGNALED(status))
+        return "killed by signal " + std::to_string(WTERMSIG(status)) + ", " + strsignal(WTERMSIG(status));
+    if (WIFEXITED(status))
+        return "exited with status " + std::to_string(WEXITSTATUS(status));
+    return "ended";
+}
+
+std::string seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, s < 1 ? "%.1f s" : "%.0f s", s);
+    return text;
 }
 }  // namespace
 
@@ -32,6 +55,14 @@ DoorProcess::~DoorProcess() { stop(); }
 
 bool DoorProcess::start(const std::string& program, const std::vector<std::string>& arguments,
                         std::function<void(bool)> listening)
+{
+    program_ = program;
+    arguments_ = arguments;
+    listening_ = std::move(listening);
+    return launch();
+}
+
+bool DoorProcess::launch()
 {
     int pair[2];
     int ready[2];
@@ -53,10 +84,14 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
     Fd controlHere(control[0]), controlThere(control[1]);
 
     // Everything the child needs is made before the fork: after it, only
-    // calls that are safe there.
-    std::vector<std::string> words{program, "--bridge-fd", std::to_string(bridgeFd), "--ready-fd",
+    // calls that are safe there. A door started again takes the port the
+    // first one got.
+    std::vector<std::string> words{program_, "--bridge-fd", std::to_string(bridgeFd), "--ready-fd",
                                    std::to_string(readyFd), "--control-fd", std::to_string(controlFd)};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    words.insert(words.end(), arguments_.begin(), arguments_.end());
+    const auto port = std::find(words.begin(), words.end(), "--port");
+    if (port_ != 0 && port != words.end() && port + 1 != words.end())
+        *(port + 1) = std::to_string(port_);
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -76,14 +111,14 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int s : {SIGTERM, SIGINT, SIGHUP})
+        for (int s : {SIGTERM, SIGINT})
             signal(s, SIG_DFL);
-        // dup2 leaves close-on-exec off on the copies, so these two survive
-        // exec and everything else of the relay's is closed.
+        // dup2 leaves close-on-exec off on the copies, so these survive exec
+        // and everything else of the relay's is closed.
         if (dup2(door.get(), bridgeFd) < 0 || dup2(readyWrite.get(), readyFd) < 0 ||
             dup2(controlThere.get(), controlFd) < 0)
             _exit(1);
-        execv(program.c_str(), argv.data());
+        execv(program_.c_str(), argv.data());
         _exit(127);
     }
     pid_ = pid;
@@ -91,71 +126,154 @@ bool DoorProcess::start(const std::string& program, const std::vector<std::strin
     readyWrite.reset();
     controlThere.reset();
 
-    // The door writes one byte once it listens, or ends.
-    pollfd p{readyRead.get(), POLLIN, 0};
-    int polled;
-    do {
-        polled = poll(&p, 1, readyWaitMs);
-    } while (polled < 0 && errno == EINTR);
-    char byte = 0;
-    if (polled == 1 && ::read(readyRead.get(), &byte, 1) == 1) {
+    // The door writes its port once it listens, or ends.
+    std::string said;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(readyWaitMs);
+    while (said.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd p{readyRead.get(), POLLIN, 0};
+        const int polled = left > 0 ? poll(&p, 1, static_cast<int>(left)) : 0;
+        if (polled < 0 && errno == EINTR)
+            continue;
+        char bytes[16];
+        const ssize_t n = polled == 1 ? ::read(readyRead.get(), bytes, sizeof bytes) : 0;
+        if (n <= 0)
+            break;
+        said.append(bytes, static_cast<std::size_t>(n));
+    }
+    if (said.find('\n') != std::string::npos) {
+        port_ = static_cast<std::uint16_t>(std::atoi(said.c_str()));
         relayEnd_ = std::move(relay);
         control_ = std::move(controlHere);
-        controlReader_ = std::thread([fd = control_.get(), listening = std::move(listening)] {
-            // Signals are the relay loop's: this thread takes none.
-            sigset_t all;
-            sigfillset(&all);
-            pthread_sigmask(SIG_BLOCK, &all, nullptr);
-            char word[64];
-            for (;;) {
-                const ssize_t n = ::read(fd, word, sizeof word);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return;
-                listening(word[n - 1] == '1');  // the latest word counts
-            }
-        });
         return true;
     }
     int status = 0;
-    if (polled == 1 && waitpid(pid_, &status, 0) == pid_) {
-        pid_ = -1;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
         exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-        error_ = exitCode_ == 127 ? "cannot run " + program : "the web door did not start";
+        error_ = exitCode_ == 127 ? "cannot run " + program_ : "the web door did not start";
     } else {
         error_ = "the web door did not start in time";
-        stop();
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
+    pid_ = -1;
     return false;
 }
 
-void DoorProcess::endControl()
+void DoorProcess::watch(Adopt adopt, std::function<void()> failed)
 {
-    if (control_.valid())
-        ::shutdown(control_.get(), SHUT_RDWR);
-    if (controlReader_.joinable())
-        controlReader_.join();
-    control_.reset();
+    adopt_ = std::move(adopt);
+    failed_ = std::move(failed);
+    watcher_ = std::thread([this] {
+        // Signals are the relay loop's: this thread takes none.
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, nullptr);
+        supervise();
+    });
+}
+
+// Reads the door's word until its end of the control socket closes, which
+// it does when it ends. Once asked to stop, the door gets a moment, then
+// SIGKILL.
+void DoorProcess::readControl()
+{
+    Clock::time_point stopAsked{};
+    for (;;) {
+        pollfd p{control_.get(), POLLIN, 0};
+        const int polled = poll(&p, 1, 100);
+        if (polled == 1) {
+            char word[64];
+            const ssize_t n = ::read(control_.get(), word, sizeof word);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return;
+            listening_(word[n - 1] == '1');  // the latest word counts
+        }
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (!stopping_)
+            continue;
+        if (stopAsked == Clock::time_point{})
+            stopAsked = Clock::now();
+        else if (Clock::now() - stopAsked > stopGrace)
+            kill(pid_, SIGKILL);
+    }
+}
+
+void DoorProcess::supervise()
+{
+    std::size_t next = 0;  // into pauses
+    int failedStarts = 0;
+    Clock::time_point started = Clock::now();
+    for (;;) {
+        readControl();
+        control_.reset();
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        listening_(false);
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            if (stopping_ || ending_.load())
+                return;
+        }
+        if (Clock::now() - started >= ranLong)
+            next = 0;
+        for (;;) {
+            const double wait = pauses[std::min(next++, std::size(pauses) - 1)];
+            log_("web door " + (failedStarts == 0 ? howItEnded(status) : "did not start again: " + error_) +
+                 "; starting it again in " + seconds(wait));
+            if (!pause(wait))
+                return;
+            if (launch())
+                break;
+            if (++failedStarts >= mostFailedStarts) {
+                log_("web door: cannot start it again (" + error_ + ")");
+                failed_();
+                return;
+            }
+        }
+        failedStarts = 0;
+        started = Clock::now();
+        adopt_(takeRelayEnd());
+    }
+}
+
+bool DoorProcess::pause(double seconds)
+{
+    std::unique_lock<std::mutex> hold(lock_);
+    return !wake_.wait_for(hold, std::chrono::duration<double>(seconds), [this] { return stopping_ || ending_.load(); });
 }
 
 void DoorProcess::stop()
 {
-    endControl();
-    if (pid_ <= 0)
-        return;
-    relayEnd_.reset();
-    // Closing the bridge ends the door; give it half a second, then ask.
-    for (int i = 0; i < 50; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (stopping_)
             return;
-        }
-        if (i == 25)
-            kill(pid_, SIGTERM);
-        pause(10);
+        stopping_ = true;
     }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    wake_.notify_all();
+    const pid_t pid = pid_.load();
+    if (pid > 0)
+        kill(pid, SIGTERM);
+    if (watcher_.joinable()) {
+        watcher_.join();  // it reaps the door
+    } else if (pid > 0) {
+        // Never watched: wait here, as the watcher would.
+        const auto deadline = Clock::now() + stopGrace;
+        while (waitpid(pid, nullptr, WNOHANG) != pid) {
+            if (Clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    }
     pid_ = -1;
+    control_.reset();
+    relayEnd_.reset();
 }

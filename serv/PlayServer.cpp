@@ -29,6 +29,10 @@ constexpr std::size_t passBudget = 1 << 20;
 constexpr std::size_t minShare = 4096;
 // A slow reader's emptied buffer above this size goes back to the system.
 constexpr std::size_t keptUnsent = 64 * 1024;
+// A line cut across arrivals waits this long for its rest, as Velorin's own
+// reader waits; past it, or past heldMost bytes, it goes as it stands.
+constexpr auto holdFor = 40ms;
+constexpr std::size_t heldMost = 4096;
 // How often a held back client is looked at again.
 constexpr auto tickEvery = 50ms;
 // A client held back again within this time was never really below the rate.
@@ -70,6 +74,9 @@ Fd openSpare()
 struct PlayServer::Client {
     Fd fd;
     std::string peer;
+    std::string held;  // the start of a line, waiting for its rest
+    Clock::time_point heldSince{};
+    bool framed = false;  // has ended a message with CR LF
     ByteBuffer unsent;  // what the kernel would not take yet, oldest first
     std::size_t index = 0;  // in clients_
     bool writesWatched = false;
@@ -86,11 +93,15 @@ PlayServer::PlayServer(Log log) : PlayServer(std::move(log), Limits{}) {}
 PlayServer::PlayServer(Log log, Limits limits)
     : log_(std::move(log)), limits_(limits), epoll_(epoll_create1(EPOLL_CLOEXEC)),
       wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
-      spare_(openSpare()), events_(64), logLines_(logRate, logBurst, Clock::now())
+      holdTimer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
+      mail_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), spare_(openSpare()), events_(64),
+      logLines_(logRate, logBurst, Clock::now())
 {
-    if (!epoll_.valid() || !wake_.valid() || !timer_.valid() ||
+    if (!epoll_.valid() || !wake_.valid() || !timer_.valid() || !holdTimer_.valid() || !mail_.valid() ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, mail_.get(), EPOLLIN) ||
         !setEvents(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), EPOLLIN) ||
-        !setEvents(epoll_.get(), EPOLL_CTL_ADD, timer_.get(), EPOLLIN))
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, timer_.get(), EPOLLIN) ||
+        !setEvents(epoll_.get(), EPOLL_CTL_ADD, holdTimer_.get(), EPOLLIN))
         fail("cannot set up the event loop");
 }
 
@@ -142,8 +153,8 @@ bool PlayServer::run()
         return false;
     bool stopping = false;
     while (!stopping) {
-        if (events_.size() < clients_.size() + 3)
-            events_.resize(clients_.size() + 3);  // room for every socket in one pass
+        if (events_.size() < clients_.size() + 5)
+            events_.resize(clients_.size() + 5);  // room for every socket in one pass
         const int ready = epoll_wait(epoll_.get(), events_.data(), static_cast<int>(events_.size()), -1);
         if (ready < 0) {
             if (errno == EINTR)
@@ -155,12 +166,13 @@ bool PlayServer::run()
         std::size_t readable = 0;
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
-            if (fd != listener_.fd() && fd != wake_.get() && fd != timer_.get() &&
+            if (fd != listener_.fd() && fd != wake_.get() && fd != timer_.get() && fd != holdTimer_.get() && fd != mail_.get() &&
                 (events_[static_cast<std::size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
                 ++readable;
         }
         const std::size_t share = std::clamp(passBudget / std::max<std::size_t>(readable, 1), minShare, readChunk);
         pass_.clear();
+        passSent_ = false;
         for (int i = 0; i < ready; ++i) {
             const int fd = events_[static_cast<std::size_t>(i)].data.fd;
             const std::uint32_t what = events_[static_cast<std::size_t>(i)].events;
@@ -174,6 +186,12 @@ bool PlayServer::run()
                 std::uint64_t count = 0;
                 [[maybe_unused]] const auto got = ::read(timer_.get(), &count, sizeof count);
                 tick(now);
+            } else if (fd == mail_.get()) {
+                takeMail();
+            } else if (fd == holdTimer_.get()) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto got = ::read(holdTimer_.get(), &count, sizeof count);
+                releaseHeld(now);
             } else if (static_cast<std::size_t>(fd) < byFd_.size() && byFd_[static_cast<std::size_t>(fd)]) {
                 Client& client = *byFd_[static_cast<std::size_t>(fd)];
                 if (client.gone)
@@ -272,6 +290,29 @@ bool PlayServer::adopt(Fd socket, std::string peer, Kind kind)
     return true;
 }
 
+void PlayServer::adoptLater(Fd fd, std::string peer, Kind kind)
+{
+    {
+        const std::lock_guard<std::mutex> hold(mailLock_);
+        adoptions_.push_back({std::move(fd), std::move(peer), kind});
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(mail_.get(), &one, sizeof one);
+}
+
+void PlayServer::takeMail()
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto got = ::read(mail_.get(), &count, sizeof count);
+    std::vector<Adoption> taken;
+    {
+        const std::lock_guard<std::mutex> hold(mailLock_);
+        taken.swap(adoptions_);
+    }
+    for (Adoption& a : taken)
+        adopt(std::move(a.fd), std::move(a.peer), a.kind);
+}
+
 // Closed at once, so the caller sees the end of the stream rather than
 // silence. What it already sent is read first: closing over unread data
 // would reset the connection instead.
@@ -305,6 +346,10 @@ void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
             return throttle(client, now);
         want = std::min(want, static_cast<std::size_t>(allowed));
     }
+    // What it held back goes first: the new bytes may be its rest.
+    const std::size_t from = pass_.size();
+    const std::size_t held = client.held.size();
+    pass_.append(client.held.data(), held);
     const ssize_t got = ::recv(client.fd.get(), pass_.tail(want), want, 0);
     if (got > 0) {
         pass_.commit(static_cast<std::size_t>(got));
@@ -313,11 +358,101 @@ void PlayServer::read(Client& client, std::size_t share, Clock::time_point now)
         // even before its door's word arrives.
         if (!client.heldToRate)
             bridgesListening_.store(true, std::memory_order_relaxed);
-    } else if (got == 0 || peerLeft(errno)) {
+        endMessages(client, from, now);
+        return;
+    }
+    pass_.truncate(held);
+    if (got == 0 || peerLeft(errno)) {
         close(client, "disconnect");
     } else if (!wouldBlock(errno)) {
         close(client, "drop", "connection error");
     }
+}
+
+// The pass from `from` on is what the client sent (with what it held back in
+// front). No other sender's bytes may follow it before CR LF: a sender that
+// has never ended a message so is one of the kind that sends one message a
+// write, and gets CR LF after each arrival; from one that has, text after the
+// last CR LF is the start of a line whose rest is still on its way.
+void PlayServer::endMessages(Client& client, std::size_t from, Clock::time_point now)
+{
+    const char* begin = pass_.data() + from;
+    const std::size_t size = pass_.size() - from;
+    if (size >= 2 && begin[size - 2] == '\r' && begin[size - 1] == '\n') {
+        client.framed = true;
+        unhold(client);
+        return;
+    }
+    std::size_t ended = 0;  // just after the last CR LF
+    for (std::size_t i = size - 1; i > 0; --i) {
+        if (begin[i] == '\n' && begin[i - 1] == '\r') {
+            ended = i + 1;
+            break;
+        }
+    }
+    if (ended > 0)
+        client.framed = true;
+    const std::size_t rest = size - ended;
+    if (!client.framed || rest > heldMost) {
+        pass_.append("\r\n", 2);
+        unhold(client);
+        return;
+    }
+    const bool wasHolding = !client.held.empty();
+    client.held.assign(begin + ended, rest);
+    pass_.truncate(rest);
+    if (!wasHolding || ended > 0)
+        client.heldSince = now;  // a new line
+    if (!wasHolding) {
+        holding_.push_back(&client);
+        armHoldTimer();
+    }
+}
+
+// Its held line goes out as it stands, ended.
+void PlayServer::release(Client& client)
+{
+    if (client.held.empty())
+        return;
+    pass_.append(client.held.data(), client.held.size());
+    pass_.append("\r\n", 2);
+    unhold(client);
+}
+
+void PlayServer::unhold(Client& client)
+{
+    if (client.held.empty())
+        return;
+    std::string().swap(client.held);
+    holding_.erase(std::find(holding_.begin(), holding_.end(), &client));
+}
+
+void PlayServer::releaseHeld(Clock::time_point now)
+{
+    holdArmed_ = false;
+    for (std::size_t i = 0; i < holding_.size();) {
+        Client& client = *holding_[i];
+        if (now - client.heldSince >= holdFor)
+            release(client);  // takes it off holding_
+        else
+            ++i;
+    }
+    armHoldTimer();
+}
+
+void PlayServer::armHoldTimer()
+{
+    if (holdArmed_ || holding_.empty())
+        return;
+    Clock::time_point first = holding_.front()->heldSince;
+    for (const Client* c : holding_)
+        first = std::min(first, c->heldSince);
+    const auto wait = std::max<Clock::duration>(first + holdFor - Clock::now(), 1ms);
+    itimerspec at{};
+    at.it_value.tv_sec = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
+    at.it_value.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(wait % 1s).count();
+    timerfd_settime(holdTimer_.get(), 0, &at, nullptr);
+    holdArmed_ = true;
 }
 
 double PlayServer::leastRead() const
@@ -388,6 +523,7 @@ void PlayServer::updateTicks()
 
 void PlayServer::fanOut()
 {
+    passSent_ = true;
     if (pass_.empty())
         return;
     // Every client, the senders included, gets the same bytes: the whole pass.
@@ -473,6 +609,10 @@ void PlayServer::close(Client& client, std::string_view what, std::string_view w
         return;
     client.gone = true;
     queued_ -= client.unsent.size();
+    // A line it left unfinished still goes to the others in this pass.
+    if (!passSent_)
+        release(client);
+    unhold(client);
     if (client.readsPaused)
         throttled_.erase(std::find(throttled_.begin(), throttled_.end(), &client));
     std::string line(what);

@@ -11,14 +11,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct epoll_event;
 
-// The play server: passes every byte a client sends, unchanged and in order,
-// to every connected client, the sender included.
+// The play server: passes every byte a client sends, in order, to every
+// connected client, the sender included. What one client sends reaches the
+// others as whole messages of its own, never joined to another's: a message
+// ends with CR LF, which a sender that ends none gets after each arrival, and
+// a sender that does end its messages so has a line cut across arrivals held
+// back a moment for its rest.
 //
 // It works in passes on one epoll loop: read every client that has data, then
 // hand everything read in the pass to each client in one system call. A
@@ -80,6 +85,8 @@ public:
     // held to the send rate.
     enum class Kind { Player, Bridge };
     bool adopt(Fd fd, std::string peer, Kind kind = Kind::Player);
+    // adopt() from any thread: the loop takes the socket in its next pass.
+    void adoptLater(Fd fd, std::string peer, Kind kind);
     // Whether the bridges get the passes: a door with nobody behind its
     // bridge says so, and costs the relay no send. Safe from any thread.
     void setBridgesListening(bool listening) { bridgesListening_.store(listening, std::memory_order_relaxed); }
@@ -97,6 +104,11 @@ private:
     void refuse(Fd socket, const std::string& peer);
     void pauseListening(bool paused);
     void read(Client& client, std::size_t share, Clock::time_point now);
+    void endMessages(Client& client, std::size_t from, Clock::time_point now);
+    void release(Client& client);
+    void unhold(Client& client);
+    void releaseHeld(Clock::time_point now);
+    void armHoldTimer();
     void throttle(Client& client, Clock::time_point now);
     double leastRead() const;
     void tick(Clock::time_point now);
@@ -110,12 +122,22 @@ private:
     void sweep();
     void logConnection(std::string line);
     void fail(const char* what);
+    void takeMail();
 
     Log log_;
     Limits limits_;
     Fd epoll_;
     Fd wake_;
     Fd timer_;  // ticks only while a client is held back, log lines wait or the port is paused
+    Fd holdTimer_;  // set for the first line held back for its rest
+    Fd mail_;  // sockets handed over from other threads wait in adoptions_
+    std::mutex mailLock_;
+    struct Adoption {
+        Fd fd;
+        std::string peer;
+        Kind kind;
+    };
+    std::vector<Adoption> adoptions_;
     Listener listener_;
     Fd spare_;  // given up to refuse a connection cleanly when out of descriptors
     bool listenerPaused_ = false;
@@ -125,6 +147,9 @@ private:
     std::vector<Client*> clients_;    // the connected, in no particular order
     std::vector<Client*> closing_;    // closed in this pass; freed at its end
     std::vector<Client*> throttled_;  // not read until the rate lets them send again
+    std::vector<Client*> holding_;    // with a line that waits for its rest
+    bool holdArmed_ = false;
+    bool passSent_ = false;
     std::vector<epoll_event> events_;
     ByteBuffer pass_;  // everything read in this pass, in arrival order
     std::size_t queued_ = 0;  // unsent bytes of all clients

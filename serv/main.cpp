@@ -40,30 +40,44 @@ constexpr const char* help =
     "                             it only pages of the door's own address join.\n"
     "  --web-max-clients <N>      Most browser players at once (default 256).\n"
     "  --web-max-rooms <N>        Most rooms at once besides the lobby (default 64).\n"
+    "  --web-max-per-address <N>  Most browser players from one address (default 16).\n"
+    "  --web-trusted-proxy <ADDRESS>  A reverse proxy (such as 127.0.0.1) whose\n"
+    "                             X-Forwarded-For names the player; may be given again.\n"
     "  --web-soundfont <FILE>     The SoundFont the page plays with (default: Debian's\n"
     "                             TimGM6mb).\n"
     "\n"
-    "Usage errors exit with status 2.\n";
+    "SIGTERM and SIGINT end the server; SIGHUP, SIGUSR1 and SIGUSR2 are ignored (the log\n"
+    "is standard output, so there is nothing to reopen). A web door that ends is started\n"
+    "again; if it cannot be, serv ends with status 1. Usage errors exit with status 2.\n";
 
 // Descriptors kept for the server itself (the standard three, the event
 // loop, the listener, the spare) beside its clients, with room to spare.
 constexpr rlim_t reservedFiles = 16;
 
 std::atomic<PlayServer*> running{nullptr};
+std::atomic<DoorProcess*> runningDoor{nullptr};
 
 void onTermination(int)
 {
-    // Only async-signal-safe work here: stop() writes to the loop's eventfd.
+    // Only async-signal-safe work here: stop() writes to the loop's eventfd,
+    // ending() stores a flag.
+    if (DoorProcess* door = runningDoor.load())
+        door->ending();
     if (PlayServer* server = running.load())
         server->stop();
 }
 
-// While it lives, SIGTERM, SIGINT and SIGHUP (a logout) end the server's loop
-// and so the program, through its normal exit.
+// While it lives, SIGTERM and SIGINT end the server's loop and so the
+// program, through its normal exit. A hang-up (a closed terminal, a dropped
+// ssh session) and the user signals are ignored: the log is standard output,
+// with nothing to reopen, and a server run under nohup stays up.
 class StopOnTermination {
 public:
-    explicit StopOnTermination(PlayServer& server)
+    StopOnTermination(PlayServer& server, DoorProcess& door)
     {
+        for (int s : {SIGHUP, SIGUSR1, SIGUSR2})
+            std::signal(s, SIG_IGN);
+        runningDoor.store(&door);
         running.store(&server);
         struct sigaction action {};
         action.sa_handler = &onTermination;
@@ -77,12 +91,13 @@ public:
         for (int s : signals)
             std::signal(s, SIG_DFL);
         running.store(nullptr);
+        runningDoor.store(nullptr);
     }
     StopOnTermination(const StopOnTermination&) = delete;
     StopOnTermination& operator=(const StopOnTermination&) = delete;
 
 private:
-    static constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP};
+    static constexpr int signals[] = {SIGTERM, SIGINT};
 };
 
 bool parseNumber(const std::string& text, unsigned long max, unsigned long& number)
@@ -196,18 +211,18 @@ int main(int argc, char* argv[])
             files.rlim_cur > reservedFiles ? files.rlim_cur - reservedFiles : 1, 1, static_cast<rlim_t>(limits.maxClients)));
     std::signal(SIGPIPE, SIG_IGN);  // a closed log must not end the server
 
-    // Declared first so that it goes last: the relay closes the door's
-    // bridge, then the door is waited for.
-    DoorProcess door;
     // Ready for SIGTERM and SIGINT before anyone can know the server is there.
     LogWriter log(STDOUT_FILENO);
-    PlayServer server([&log](std::string_view line) { log.write(line); }, limits);
-    const StopOnTermination stopper(server);
+    const auto say = [&log](std::string_view line) { log.write(line); };
+    DoorProcess door(say);
+    PlayServer server(say, limits);
+    const StopOnTermination stopper(server, door);
     if (!server.listen(bind, static_cast<std::uint16_t>(port))) {
         std::fprintf(stderr, "serv: cannot listen on %s:%lu: %s\n",
                      bind.empty() ? "[::]" : PlayServer::shown(bind).c_str(), port, server.errorString().c_str());
         return 1;
     }
+    std::atomic<bool> doorFailed{false};
     if (!webPort.empty()) {
         std::vector<std::string> arguments{"--port", std::to_string(doorPort)};
         if (!bind.empty())
@@ -219,16 +234,26 @@ int main(int argc, char* argv[])
             return door.exitCode() == 2 ? 2 : 1;
         }
         if (!server.adopt(door.takeRelayEnd(), "web door", PlayServer::Kind::Bridge)) {
-            door.endControl();
             std::fprintf(stderr, "serv: cannot take the web door's bridge\n");
             return 1;
         }
+        door.watch([&server](Fd bridge) { server.adoptLater(std::move(bridge), "web door", PlayServer::Kind::Bridge); },
+                   [&server, &doorFailed] {
+                       doorFailed = true;
+                       server.stop();
+                   });
     }
     log.write("listening on " + server.address() + ":" + std::to_string(server.port()));
     const bool served = server.run();
-    door.endControl();  // the door's word reaches no server that is going
+    // The door first: its pages get a word that the server goes, and no new
+    // door is handed to a server that is going.
+    door.stop();
     if (!served) {
         std::fprintf(stderr, "serv: %s\n", server.errorString().c_str());
+        return 1;
+    }
+    if (doorFailed) {
+        log.write("stopping: the web door cannot be started again");
         return 1;
     }
     log.write("stopping");

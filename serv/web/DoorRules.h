@@ -28,6 +28,21 @@ std::optional<std::string> roomOfPath(std::string_view path);
 // for the windows, which cut at CR LF.
 bool isPlayerMessage(std::string_view message);
 
+// An IPv4 or IPv6 address in the form the door compares and logs ("::ffff:"
+// IPv4 addresses as IPv4); nothing when the text is no address.
+std::optional<std::string> canonicalAddress(std::string_view text);
+// The client behind proxies: X-Forwarded-For lists the addresses a request
+// passed, the nearest last. Walking from the end past the trusted proxies
+// (canonical addresses), the first address is the client's; when all are
+// trusted, the client is the farthest of them (a browser on a proxy's own
+// machine). Nothing when the list is empty or names something that is no
+// address.
+// True when a query ("a=1&stamp") holds the item, with a value or without.
+bool hasQueryItem(std::string_view query, std::string_view item);
+// True when a query ("a=1&stamp") holds the item, with a value or without.
+bool hasQueryItem(std::string_view query, std::string_view item);
+std::optional<std::string> forwardedClient(std::string_view forwardedFor, const std::vector<std::string>& trusted);
+
 }  // namespace DoorRules
 
 // Cuts what the relay sends into messages, as a window reads them: at CR LF;

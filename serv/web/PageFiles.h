@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
-#include <QString>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 // The files the door serves, and no others: each file under the page folder
 // at its path below it, the SoundFont at /soundfont.sf2. Listed once at
@@ -10,13 +10,13 @@
 class PageFiles {
 public:
     PageFiles() = default;
-    PageFiles(const QString& folder, const QString& soundFont);
+    PageFiles(const std::string& folder, const std::string& soundFont);
 
-    bool hasPage() const { return files_.contains(QStringLiteral("/index.html")); }
+    bool hasPage() const { return files_.count("/index.html") != 0; }
     // The file at `path` ("/piano.js"), or empty.
-    QString file(const QString& path) const { return files_.value(path); }
-    static QByteArray mimeType(const QString& path);
+    std::string file(const std::string& path) const;
+    static std::string_view mimeType(std::string_view path);
 
 private:
-    QHash<QString, QString> files_;
+    std::unordered_map<std::string, std::string> files_;
 };

@@ -1,391 +1,571 @@
 #include "WebDoor.h"
 
+#include "HttpSession.h"
 #include "RelayBridge.h"
 
-#include <QFile>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
-#include <QTcpSocket>
-#include <QUrl>
-#include <QUrlQuery>
+#include <sys/resource.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <deque>
 
 namespace {
+using namespace std::chrono_literals;
+
 // What a text message of n bytes takes on the wire from a server: the
 // payload and its frame header.
-qint64 frameSize(qint64 n)
+std::int64_t frameSize(std::size_t n)
 {
-    return n + (n < 126 ? 2 : n < 65536 ? 4 : 10);
+    return static_cast<std::int64_t>(n) + (n < 126 ? 2 : n < 65536 ? 4 : 10);
 }
 
-QString describe(const QHostAddress& address, quint16 port)
+int defaultPort(std::string_view scheme)
 {
-    bool mapped = false;
-    const QHostAddress v4(address.toIPv4Address(&mapped));
-    if (mapped)
-        return v4.toString() + QLatin1Char(':') + QString::number(port);
-    if (address.protocol() == QAbstractSocket::IPv6Protocol)
-        return QLatin1Char('[') + address.toString() + QStringLiteral("]:") + QString::number(port);
-    return address.toString() + QLatin1Char(':') + QString::number(port);
+    return scheme == "https" || scheme == "wss" ? 443 : 80;
 }
 
-// "Try again later": the door is full. Qt refuses 1013 as a close code, so
-// the code is one of the range left to applications.
-constexpr auto tryAgainLater = static_cast<QWebSocketProtocol::CloseCode>(4013);
+// "http://host:port" split into its parts, the port defaulting by scheme.
+struct Origin {
+    std::string scheme, host;
+    int port = 0;
+};
 
-int defaultPort(const QString& scheme)
+std::optional<Origin> originOf(std::string_view text)
 {
-    return scheme == QLatin1String("https") || scheme == QLatin1String("wss") ? 443 : 80;
+    const auto colon = text.find("://");
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    Origin o;
+    o.scheme = std::string(text.substr(0, colon));
+    std::transform(o.scheme.begin(), o.scheme.end(), o.scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::string_view rest = text.substr(colon + 3);
+    rest = rest.substr(0, rest.find('/'));
+    std::string_view port;
+    if (!rest.empty() && rest.front() == '[') {
+        const auto close = rest.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        o.host = std::string(rest.substr(0, close + 1));
+        if (close + 1 < rest.size()) {
+            if (rest[close + 1] != ':')
+                return std::nullopt;
+            port = rest.substr(close + 2);
+        }
+    } else {
+        const auto at = rest.find(':');
+        o.host = std::string(rest.substr(0, at));
+        if (at != std::string_view::npos)
+            port = rest.substr(at + 1);
+    }
+    std::transform(o.host.begin(), o.host.end(), o.host.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (o.host.empty())
+        return std::nullopt;
+    if (port.empty()) {
+        o.port = defaultPort(o.scheme);
+    } else {
+        if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        o.port = std::stoi(std::string(port));
+    }
+    return o;
+}
+
+// "Try again later": the door is full.
+constexpr auto tryAgainLater = websocket::close_code::try_again_later;
+
+// Descriptors the door keeps for itself beside its connections.
+constexpr rlim_t reservedFiles = 32;
+
+std::size_t connectionBudget()
+{
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY)
+        return 1 << 20;
+    return files.rlim_cur > reservedFiles ? static_cast<std::size_t>(files.rlim_cur - reservedFiles) : 1;
 }
 }  // namespace
 
 struct WebDoor::Player {
-    QWebSocket* socket = nullptr;
-    QString peer;
-    QString room;
-    qint64 queued = 0;  // sent to the socket, not yet written to the network
+    explicit Player(tcp::socket socket) : ws(std::move(socket)) {}
+    websocket::stream<tcp::socket> ws;
+    beast::flat_buffer in;
+    std::deque<Message> out;  // the first is being written while writing
+    bool writing = false;
+    Peer peer;
+    std::string room;
+    std::int64_t queued = 0;  // handed to the socket, not yet written to the network
     RateBound messages{messagesPerSecond, messageBurst};
     RateBound bytes{bytesPerSecond, byteBurst};
     // Messages over the bound are dropped; a player who goes on past this
     // is dropped itself.
     RateBound patience{10, 100};
-    bool gone = false;
+    bool joined = false;  // its handshake is done
+    bool gone = false;    // left its room; its socket closes
+    bool closing = false;  // a close frame is on its way
     bool stamped = false;  // the page reads the door's clock in front of each message
-    double lastWord = 0;   // when it was last sent anything
+    std::chrono::steady_clock::time_point lastWord{};  // when it was last sent anything
+    std::optional<AddressSlots::Slot> connection;
+    std::optional<AddressSlots::Slot> place;  // among its address's players
+    std::unique_ptr<asio::steady_timer> closeTimer;
 };
 
-WebDoor::WebDoor(DoorOptions options, PageFiles files, Log log, QObject* parent)
-    : QAbstractHttpServer(parent), options_(std::move(options)), files_(std::move(files)), log_(std::move(log))
+WebDoor::WebDoor(asio::io_context& io, DoorOptions options, PageFiles files, Log log)
+    : io_(io), options_(std::move(options)), files_(std::move(files)), log_(std::move(log)),
+      listener_(
+          io, std::max(64, 2 * options_.maxPerAddress), options_.trustedProxies,
+          [this, budget = connectionBudget()] { return sessions_.size() + players_.size() < budget; },
+          [this](tcp::socket socket, const tcp::endpoint& from, std::optional<AddressSlots::Slot> slot) {
+              connected(std::move(socket), from, std::move(slot));
+          },
+          [this](const std::string& line) { logConnection(line); }),
+      playersByAddress_(options_.maxPerAddress), hold_(io), leftOutTimer_(io), closeTimer_(io),
+      wordTimer_(io)
 {
-    clock_.start();
-    hold_.setSingleShot(true);
-    hold_.setInterval(relayHoldMs);
-    connect(&hold_, &QTimer::timeout, this, &WebDoor::flushRelay);
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebDoor::admit);
-    word_.setInterval(wordMs / 2);
-    connect(&word_, &QTimer::timeout, this, &WebDoor::sayWord);
-    word_.start();
-    leftOutTimer_.setInterval(1000);
-    connect(&leftOutTimer_, &QTimer::timeout, this, [this] {
-        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
-        leftOut_ = 0;
-        leftOutTimer_.stop();
-    });
 }
 
-// As the relay's: a burst of lines, then a few a second; the rest counted.
-void WebDoor::logConnection(const QString& line)
+WebDoor::~WebDoor()
 {
-    if (logLines_.take(1, now())) {
-        log_(line.toStdString());
-        return;
+    listener_.close();
+    for (HttpSession* session : sessions_) {
+        session->forgetDoor();
+        session->close();
     }
-    ++leftOut_;
-    if (!leftOutTimer_.isActive())
-        leftOutTimer_.start();
-}
-
-WebDoor::~WebDoor() = default;
-
-quint16 WebDoor::open()
-{
-    return listen(options_.address, options_.port);
-}
-
-bool WebDoor::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    const QString path = request.url().path(QUrl::FullyEncoded);
-    const auto room = DoorRules::roomOfPath(path.toStdString());
-    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
-        // Qt asks here before it upgrades: true lets the WebSocket handshake
-        // go on; false sends the request to missingHandler, which refuses.
-        refusal_ = upgradeRefusal(request, room);
-        if (refusal_.status == 0) {
-            // What waits for a player is bounded here (maxQueued), not in a
-            // kernel buffer that grows to megabytes.
-            socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, sendBuffer);
-            return true;
-        }
-        refusal_.peer = describe(socket->peerAddress(), socket->peerPort());
-        return false;
-    }
-    QHttpServerResponder responder = makeResponder(request, socket);
-    if (request.method() != QHttpServerRequest::Method::Get && request.method() != QHttpServerRequest::Method::Head) {
-        responder.write(QHttpServerResponder::StatusCode::MethodNotAllowed);
-        return true;
-    }
-    // The page at the lobby's and every room's address; files by their
-    // listed paths only, so "/../" and the like find nothing.
-    const QString file = room ? files_.file(QStringLiteral("/index.html")) : files_.file(path);
-    auto* data = new QFile(file);
-    if (file.isEmpty() || !data->open(QIODevice::ReadOnly)) {
-        delete data;
-        responder.write(QHttpServerResponder::StatusCode::NotFound);
-        return true;
-    }
-    const QByteArray type = PageFiles::mimeType(file);
-    responder.write(data, {{"Content-Type", type}, {"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-cache"}});
-    return true;
-}
-
-void WebDoor::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    QHttpServerResponder responder = makeResponder(request, socket);
-    if (refusal_.status == 0) {
-        responder.write(QHttpServerResponder::StatusCode::NotFound);
-        return;
-    }
-    logConnection("refuse " + refusal_.peer + " (" + refusal_.why + ")");
-    responder.write(refusal_.why.toUtf8() + '\n', "text/plain; charset=utf-8",
-                    static_cast<QHttpServerResponder::StatusCode>(refusal_.status));
-    refusal_ = {};
-}
-
-WebDoor::Refusal WebDoor::upgradeRefusal(const QHttpServerRequest& request, const std::optional<std::string>& room) const
-{
-    if (!originAllowed(QString::fromUtf8(request.value("origin")), QString::fromUtf8(request.value("host"))))
-        return {403, "origin " + QString::fromUtf8(request.value("origin")).left(200) + " not allowed", {}};
-    if (!room)
-        return {404, QStringLiteral("no such room"), {}};
-    if (static_cast<int>(players_.size()) >= options_.maxClients)
-        return {503, QStringLiteral("too many players"), {}};
-    const QString name = QString::fromStdString(*room);
-    const bool lobby = name == QLatin1String(DoorRules::lobby.data());
-    if (!lobby && !rooms_.contains(name) && otherRooms() >= options_.maxRooms)
-        return {503, QStringLiteral("too many rooms"), {}};
-    return {};
-}
-
-int WebDoor::otherRooms() const
-{
-    return static_cast<int>(rooms_.size()) - (rooms_.contains(QStringLiteral("lobby")) ? 1 : 0);
-}
-
-bool WebDoor::originAllowed(const QString& origin, const QString& host) const
-{
-    // No Origin: not a browser, so no page of someone else's speaks through it.
-    if (origin.isEmpty())
-        return true;
-    if (!options_.origins.isEmpty())
-        return options_.origins.contains(origin);
-    // By default only the pages the door serves itself: the origin's host and
-    // port are those the browser asked the door for (Host).
-    const QUrl from(origin);
-    const QUrl to(QStringLiteral("http://") + host);
-    return !from.host().isEmpty() && from.host().compare(to.host(), Qt::CaseInsensitive) == 0 &&
-           from.port(defaultPort(from.scheme())) == to.port(defaultPort(from.scheme()));
-}
-
-void WebDoor::refuse(QWebSocket* socket, const QString& peer, QWebSocketProtocol::CloseCode code, const QString& why)
-{
-    logConnection("refuse " + peer + " (" + why + ")");
-    socket->close(code, why);
-    QTimer::singleShot(1000, socket, &QWebSocket::abort);
-    connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
-}
-
-void WebDoor::admit()
-{
-    while (hasPendingWebSocketConnections()) {
-        QWebSocket* socket = nextPendingWebSocketConnection().release();
-        socket->setParent(this);
-        const QString peer = describe(socket->peerAddress(), socket->peerPort());
-        const auto room = DoorRules::roomOfPath(socket->requestUrl().path(QUrl::FullyEncoded).toStdString());
-        // Checked before the handshake already; checked again for those that
-        // were in their handshakes together.
-        const QString name = room ? QString::fromStdString(*room) : QString();
-        if (!room || static_cast<int>(players_.size()) >= options_.maxClients ||
-            (name != QLatin1String(DoorRules::lobby.data()) && !rooms_.contains(name) && otherRooms() >= options_.maxRooms)) {
-            refuse(socket, peer, tryAgainLater, QStringLiteral("too many players or rooms"));
-            continue;
-        }
-        socket->setMaxAllowedIncomingMessageSize(DoorRules::maxMessage);
-        socket->setMaxAllowedIncomingFrameSize(DoorRules::maxMessage);
-        auto player = std::make_unique<Player>();
-        Player* p = player.get();
-        p->socket = socket;
-        p->peer = peer;
-        p->room = name;
-        p->stamped = QUrlQuery(socket->requestUrl()).hasQueryItem(QStringLiteral("stamp"));
-        players_.emplace(socket, std::move(player));
-        if (name == QLatin1String(DoorRules::lobby.data()) && !rooms_.contains(name) && bridge_)
-            bridge_->setEager(true);  // takes what waited, for nobody, first
-        rooms_[name].push_back(p);
-        connect(socket, &QWebSocket::textMessageReceived, this, [this, p](const QString& text) { received(*p, text); });
-        connect(socket, &QWebSocket::binaryMessageReceived, this,
-                [this, p] { drop(*p, QWebSocketProtocol::CloseCodeDatatypeNotSupported, "binary message"); });
-        connect(socket, &QWebSocket::bytesWritten, this, [this, p](qint64 n) { written(*p, n); });
-        connect(socket, &QWebSocket::disconnected, this, [this, socket] { left(socket); });
-        logConnection("join " + peer + " (room " + name + ")");
-        if (p->stamped) {
-            p->lastWord = now();
-            send(*p, stamp());
-        }
+    sessions_.clear();
+    for (auto& [raw, player] : players_) {
+        beast::error_code ignored;
+        beast::get_lowest_layer(player->ws).close(ignored);
     }
 }
 
-void WebDoor::received(Player& from, const QString& text)
+double WebDoor::now() const
 {
-    if (from.gone)
-        return;
-    const QByteArray bytes = text.toUtf8();
-    const std::string_view message(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (!DoorRules::isPlayerMessage(message)) {
-        drop(from, QWebSocketProtocol::CloseCodePolicyViolated, "not a message of shared play");
-        return;
-    }
-    const double t = now();
-    if (!from.messages.take(1, t) || !from.bytes.take(static_cast<double>(bytes.size()), t)) {
-        // Over its bound the player's messages go nowhere; past its
-        // patience the player goes.
-        if (!from.patience.take(1, t))
-            drop(from, QWebSocketProtocol::CloseCodePolicyViolated, "sending too fast");
-        return;
-    }
-    if (from.room == QLatin1String(DoorRules::lobby.data())) {
-        if (bridge_)
-            bridge_->send(std::string(message) + "\r\n");
-        return;
-    }
-    deliver(from.room, text);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
 }
 
-void WebDoor::relayed(std::string_view bytes)
+std::uint16_t WebDoor::open()
 {
-    for (const std::string& message : cutter_.take(bytes))
-        deliver(QStringLiteral("lobby"), QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
-    if (!cutter_.holding())
-        hold_.stop();
-    else if (!hold_.isActive())
-        hold_.start();
+    if (!listener_.open(options_.address, options_.port))
+        return 0;
+    sayWord();
+    return listener_.port();
 }
 
-void WebDoor::flushRelay()
+std::string WebDoor::stamp() const
 {
-    if (const auto message = cutter_.flush())
-        deliver(QStringLiteral("lobby"), QString::fromUtf8(message->data(), static_cast<qsizetype>(message->size())));
-}
-
-void WebDoor::deliver(const QString& room, const QString& message)
-{
-    const auto members = rooms_.constFind(room);
-    if (members == rooms_.constEnd())
-        return;
-    // A copy: a player dropped on the way leaves the room's list.
-    const std::vector<Player*> to = *members;
-    const QString stamped = stamp() + QLatin1Char(' ') + message;
-    const double t = now();
-    for (Player* p : to) {
-        if (p->stamped)
-            p->lastWord = t;
-        send(*p, p->stamped ? stamped : message);
-    }
-}
-
-QString WebDoor::stamp() const
-{
-    return QString::number(clock_.elapsed());
+    return std::to_string(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_).count());
 }
 
 // The door's word to the pages that heard nothing for a while: it is there.
 void WebDoor::sayWord()
 {
-    const double t = now();
-    std::vector<Player*> quiet;
-    for (const auto& [socket, p] : players_)
-        if (p->stamped && !p->gone && t - p->lastWord >= wordMs / 1000.0)
-            quiet.push_back(p.get());
-    if (quiet.empty())
-        return;
-    const QString word = stamp();
-    for (Player* p : quiet) {
+    const auto t = std::chrono::steady_clock::now();
+    Message word;
+    for (const auto& [raw, p] : players_) {
+        if (!p->stamped || !p->joined || p->gone || t - p->lastWord < wordEvery)
+            continue;
+        if (!word)
+            word = std::make_shared<const std::string>(stamp());
         p->lastWord = t;
         send(*p, word);
     }
+    wordTimer_.expires_after(wordEvery / 2);
+    wordTimer_.async_wait([this](beast::error_code error) {
+        if (!error && !shuttingDown_)
+            sayWord();
+    });
 }
 
-void WebDoor::send(Player& to, const QString& message)
+// As the relay's: a burst of lines, then a few a second; the rest counted.
+void WebDoor::logConnection(const std::string& line)
 {
-    if (to.gone)
+    if (logLines_.take(1, now())) {
+        log_(line);
         return;
-    const qint64 size = frameSize(to.socket->sendTextMessage(message));
+    }
+    if (leftOut_++ > 0)
+        return;
+    leftOutTimer_.expires_after(1s);
+    leftOutTimer_.async_wait([this](beast::error_code error) {
+        if (error)
+            return;
+        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
+        leftOut_ = 0;
+    });
+}
+
+void WebDoor::connected(tcp::socket socket, const tcp::endpoint& from, std::optional<AddressSlots::Slot> slot)
+{
+    if (shuttingDown_)
+        return;
+    auto session = std::make_shared<HttpSession>(*this, std::move(socket), from, std::move(slot));
+    sessions_.insert(session.get());
+    session->start();
+}
+
+Peer WebDoor::peerOf(const tcp::endpoint& from, const Request& request) const
+{
+    Peer peer{DoorListener::addressOf(from), DoorListener::describe(from)};
+    const auto& trusted = options_.trustedProxies;
+    if (std::find(trusted.begin(), trusted.end(), peer.address) == trusted.end())
+        return peer;
+    // A proxy of ours: the player is the address it names.
+    const auto field = request.find("X-Forwarded-For");
+    if (field == request.end())
+        return peer;
+    if (const auto client = DoorRules::forwardedClient(field->value(), trusted)) {
+        peer.shown = *client + " via " + peer.shown;
+        peer.address = *client;
+    }
+    return peer;
+}
+
+WebDoor::Refusal WebDoor::upgradeRefusal(const Request& request, const Peer& peer) const
+{
+    const std::string_view origin = request[http::field::origin];
+    if (!originAllowed(origin, request[http::field::host]))
+        return {403, "origin " + std::string(origin.substr(0, 200)) + " not allowed"};
+    const std::string_view target = request.target();
+    const auto room = DoorRules::roomOfPath(target.substr(0, target.find('?')));
+    if (!room)
+        return {404, "no such room"};
+    if (static_cast<int>(players_.size()) >= options_.maxClients)
+        return {503, "too many players"};
+    if (!hasRoomFor(*room))
+        return {503, "too many rooms"};
+    if (playersByAddress_.held(peer.address) >= options_.maxPerAddress)
+        return {429, "too many players from one address"};
+    return {};
+}
+
+bool WebDoor::hasRoomFor(const std::string& room) const
+{
+    return room == DoorRules::lobby || rooms_.count(room) != 0 || otherRooms() < options_.maxRooms;
+}
+
+int WebDoor::otherRooms() const
+{
+    return static_cast<int>(rooms_.size()) - (rooms_.count(std::string(DoorRules::lobby)) ? 1 : 0);
+}
+
+bool WebDoor::originAllowed(std::string_view origin, std::string_view host) const
+{
+    // No Origin: not a browser, so no page of someone else's speaks through it.
+    if (origin.empty())
+        return true;
+    if (!options_.origins.empty())
+        return std::find(options_.origins.begin(), options_.origins.end(), origin) != options_.origins.end();
+    // By default only the pages the door serves itself: the origin's host and
+    // port are those the browser asked the door for (Host).
+    const auto from = originOf(origin);
+    if (!from)
+        return false;
+    const auto to = originOf(from->scheme + "://" + std::string(host));
+    return to && from->host == to->host && from->port == to->port;
+}
+
+void WebDoor::admit(tcp::socket socket, Request request, Peer peer, std::optional<AddressSlots::Slot> connection)
+{
+    const std::string_view target = request.target();
+    const auto room = DoorRules::roomOfPath(target.substr(0, target.find('?')));
+    auto place = playersByAddress_.take(peer.address);
+    if (shuttingDown_ || !room || !place)
+        return;  // refused before; the socket closes with it
+    // What waits for a player is bounded here (maxQueued), not in a kernel
+    // buffer that grows to megabytes.
+    const int buffer = sendBuffer;
+    setsockopt(socket.native_handle(), SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+    auto player = std::make_shared<Player>(std::move(socket));
+    player->peer = std::move(peer);
+    player->room = *room;
+    const std::string_view query = target.substr(std::min(target.size(), target.find('?') + 1));
+    player->stamped = target.find('?') != std::string_view::npos && DoorRules::hasQueryItem(query, "stamp");
+    player->connection = std::move(connection);
+    player->place = std::move(place);
+    websocket::stream<tcp::socket>& ws = player->ws;
+    ws.set_option(websocket::stream_base::timeout{handshakeTimeout, idleTimeout, true});
+    ws.set_option(websocket::stream_base::decorator(
+        [](websocket::response_type& response) { response.set(http::field::server, "serv-web"); }));
+    ws.read_message_max(DoorRules::maxMessage);
+    ws.auto_fragment(false);
+    // A room is held from here, so that the bounds count handshakes too.
+    if (player->room == DoorRules::lobby && !rooms_.count(player->room) && bridge_)
+        bridge_->setEager(true);  // takes what waited, for nobody, first
+    rooms_[player->room].push_back(player.get());
+    players_.emplace(player.get(), player);
+    ws.async_accept(request, [this, player](beast::error_code error) { handshaken(player, error); });
+}
+
+void WebDoor::handshaken(const PlayerPtr& player, beast::error_code error)
+{
+    if (player->gone)
+        return retire(player);
+    if (error) {
+        part(*player);
+        return retire(player);
+    }
+    player->joined = true;
+    player->ws.text(true);
+    logConnection("join " + player->peer.shown + " (room " + player->room + ")");
+    if (player->stamped) {
+        player->lastWord = std::chrono::steady_clock::now();
+        send(*player, std::make_shared<const std::string>(stamp()));
+    }
+    readNext(player);
+}
+
+void WebDoor::readNext(const PlayerPtr& player)
+{
+    player->ws.async_read(player->in, [this, player](beast::error_code error, std::size_t) {
+        if (error) {
+            leave(*player, error);
+            return retire(player);
+        }
+        if (!player->ws.got_text()) {
+            drop(*player, websocket::close_code::unknown_data, "binary message");
+        } else {
+            const auto data = player->in.cdata();
+            received(*player, std::string_view(static_cast<const char*>(data.data()), data.size()));
+        }
+        player->in.consume(player->in.size());
+        // A dropped player is still read, so that its close completes.
+        readNext(player);
+    });
+}
+
+void WebDoor::received(Player& from, std::string_view message)
+{
+    if (from.gone)
+        return;
+    if (!DoorRules::isPlayerMessage(message)) {
+        drop(from, websocket::close_code::policy_error, "not a message of shared play");
+        return;
+    }
+    const double t = now();
+    if (!from.messages.take(1, t) || !from.bytes.take(static_cast<double>(message.size()), t)) {
+        // Over its bound the player's messages go nowhere; past its
+        // patience the player goes.
+        if (!from.patience.take(1, t))
+            drop(from, websocket::close_code::policy_error, "sending too fast");
+        return;
+    }
+    if (from.room == DoorRules::lobby) {
+        if (bridge_) {
+            std::string line;
+            line.reserve(message.size() + 2);
+            line.append(message).append("\r\n");
+            bridge_->send(line);
+        }
+        return;
+    }
+    deliver(from.room, std::make_shared<const std::string>(message));
+}
+
+void WebDoor::relayed(std::string_view bytes)
+{
+    for (std::string& message : cutter_.take(bytes))
+        deliver(std::string(DoorRules::lobby), std::make_shared<const std::string>(std::move(message)));
+    if (!cutter_.holding()) {
+        if (holding_)
+            hold_.cancel();
+        holding_ = false;
+        return;
+    }
+    if (holding_)
+        return;
+    holding_ = true;
+    hold_.expires_after(relayHold);
+    hold_.async_wait([this](beast::error_code error) {
+        if (error)
+            return;
+        holding_ = false;
+        flushRelay();
+    });
+}
+
+void WebDoor::flushRelay()
+{
+    if (auto message = cutter_.flush())
+        deliver(std::string(DoorRules::lobby), std::make_shared<const std::string>(std::move(*message)));
+}
+
+void WebDoor::deliver(const std::string& room, const Message& message)
+{
+    const auto members = rooms_.find(room);
+    if (members == rooms_.end())
+        return;
+    // A copy: a player dropped on the way leaves the room's list.
+    const std::vector<Player*> to = members->second;
+    Message stamped;
+    const auto t = std::chrono::steady_clock::now();
+    for (Player* p : to) {
+        if (!p->stamped) {
+            send(*p, message);
+            continue;
+        }
+        if (!stamped)
+            stamped = std::make_shared<const std::string>(stamp() + " " + *message);
+        p->lastWord = t;
+        send(*p, stamped);
+    }
+}
+
+void WebDoor::send(Player& to, const Message& message)
+{
+    if (to.gone || !to.joined)
+        return;
+    const std::int64_t size = frameSize(message->size());
     to.queued += size;
     queuedAll_ += size;
     if (to.queued > maxQueued) {
-        drop(to, QWebSocketProtocol::CloseCodeGoingAway, "outgoing data over the bound");
+        drop(to, websocket::close_code::going_away, "outgoing data over the bound");
         return;
     }
+    to.out.push_back(message);
+    if (!to.writing)
+        writeNext(players_.at(&to));
     // Over the door's whole bound, the player with the most waiting goes.
     while (queuedAll_ > maxQueuedAll) {
         Player* most = nullptr;
-        for (const auto& [socket, p] : players_)
+        for (const auto& [raw, p] : players_)
             if (!p->gone && (!most || p->queued > most->queued))
                 most = p.get();
         if (!most)
             break;
-        drop(*most, QWebSocketProtocol::CloseCodeGoingAway, "outgoing data over the door's bound");
+        drop(*most, websocket::close_code::going_away, "outgoing data over the door's bound");
     }
 }
 
-void WebDoor::written(Player& player, qint64 bytes)
+void WebDoor::writeNext(const PlayerPtr& player)
 {
-    const qint64 taken = std::min(bytes, player.queued);
-    player.queued -= taken;
-    queuedAll_ -= taken;
+    player->writing = true;
+    Message message = player->out.front();
+    const auto bytes = asio::buffer(*message);
+    player->ws.async_write(bytes, [this, player, message = std::move(message)](beast::error_code error, std::size_t) {
+        player->writing = false;
+        if (player->gone)
+            return;  // its queue was let go with it
+        const std::int64_t size = frameSize(message->size());
+        player->queued -= size;
+        queuedAll_ -= size;
+        player->out.pop_front();
+        if (error)
+            return;  // the read that is waiting hears of it too, and ends the player
+        if (!player->out.empty())
+            writeNext(player);
+    });
 }
 
-void WebDoor::drop(Player& player, QWebSocketProtocol::CloseCode code, const char* why)
+// Leaves its room and lets go of what waited for it.
+void WebDoor::part(Player& player)
 {
     if (player.gone)
         return;
     player.gone = true;
     queuedAll_ -= player.queued;
     player.queued = 0;
-    auto& members = rooms_[player.room];
-    members.erase(std::remove(members.begin(), members.end(), &player), members.end());
-    logConnection("drop " + player.peer + " (room " + player.room + ", " + QLatin1String(why) + ")");
-    if (members.empty())
-        emptied(player.room);
-    // Not waiting for a close handshake from someone who may never answer.
-    // close() may report the disconnection at once, so the socket is taken
-    // first.
-    QWebSocket* socket = player.socket;
-    QTimer::singleShot(1000, socket, &QWebSocket::abort);
-    socket->close(code, QLatin1String(why));
-}
-
-void WebDoor::emptied(const QString& room)
-{
-    rooms_.remove(room);
-    if (room == QLatin1String(DoorRules::lobby.data()) && bridge_)
-        bridge_->setEager(false);
-}
-
-void WebDoor::left(QWebSocket* socket)
-{
-    const auto it = players_.find(socket);
-    if (it == players_.end())
+    player.out.clear();
+    auto members = rooms_.find(player.room);
+    if (members == rooms_.end())
         return;
-    Player& player = *it->second;
-    if (!player.gone) {
-        player.gone = true;
-        queuedAll_ -= player.queued;
-        auto& members = rooms_[player.room];
-        members.erase(std::remove(members.begin(), members.end(), &player), members.end());
-        if (members.empty())
-            emptied(player.room);
-        // Qt itself closes on a message over the bound.
-        if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
-            logConnection("drop " + player.peer + " (room " + player.room + ", message over the bound)");
-        else
-            logConnection("leave " + player.peer + " (room " + player.room + ")");
+    auto& list = members->second;
+    list.erase(std::remove(list.begin(), list.end(), &player), list.end());
+    if (list.empty()) {
+        rooms_.erase(members);
+        if (player.room == DoorRules::lobby && bridge_)
+            bridge_->setEager(false);
     }
-    // Freed once the call that brought us here has returned: that may be a
-    // drop from within the player's own message.
-    graveyard_.push_back(std::move(it->second));
-    players_.erase(it);
-    QTimer::singleShot(0, this, [this] { graveyard_.clear(); });
-    socket->disconnect(this);
-    socket->deleteLater();
+}
+
+void WebDoor::drop(Player& player, websocket::close_code code, const char* why)
+{
+    if (player.gone)
+        return;
+    part(player);
+    logConnection("drop " + player.peer.shown + " (room " + player.room + ", " + why + ")");
+    closeSocket(player, websocket::close_reason(code, why));
+}
+
+// Not waiting for a close handshake from someone who may never answer.
+void WebDoor::closeSocket(Player& player, websocket::close_reason reason)
+{
+    if (player.closing)
+        return;
+    player.closing = true;
+    player.closeTimer = std::make_unique<asio::steady_timer>(io_, 1s);
+    player.closeTimer->async_wait([p = &player, this](beast::error_code error) {
+        if (error || !players_.count(p))
+            return;
+        beast::error_code ignored;
+        beast::get_lowest_layer(p->ws).close(ignored);
+    });
+    const PlayerPtr self = players_.at(&player);
+    player.ws.async_close(reason, [self](beast::error_code) {});
+}
+
+void WebDoor::leave(Player& player, beast::error_code error)
+{
+    if (player.gone)
+        return;
+    part(player);
+    std::string why;
+    if (error == websocket::error::message_too_big)
+        why = "message over the bound";
+    else if (error == beast::error::timeout)
+        why = "no answer to pings";
+    else if (error == websocket::error::bad_frame_payload)
+        why = "not a message of shared play";
+    if (why.empty())
+        logConnection("leave " + player.peer.shown + " (room " + player.room + ")");
+    else
+        logConnection("drop " + player.peer.shown + " (room " + player.room + ", " + why + ")");
+}
+
+void WebDoor::retire(const PlayerPtr& player)
+{
+    part(*player);
+    if (player->closeTimer)
+        player->closeTimer->cancel();
+    beast::error_code ignored;
+    beast::get_lowest_layer(player->ws).close(ignored);
+    players_.erase(player.get());
+    checkClosed();
+}
+
+void WebDoor::close(std::function<void()> done)
+{
+    if (shuttingDown_)
+        return;
+    shuttingDown_ = true;
+    wordTimer_.cancel();
+    whenClosed_ = std::move(done);
+    listener_.close();
+    for (HttpSession* session : std::vector<HttpSession*>(sessions_.begin(), sessions_.end()))
+        session->close();
+    for (auto& [raw, player] : players_) {
+        part(*player);
+        if (player->joined)
+            closeSocket(*player, websocket::close_reason(websocket::close_code::going_away, "the server is going away"));
+        else {
+            beast::error_code ignored;
+            beast::get_lowest_layer(player->ws).close(ignored);
+        }
+    }
+    closeTimer_.expires_after(1500ms);
+    closeTimer_.async_wait([this](beast::error_code error) {
+        if (!error && whenClosed_)
+            std::exchange(whenClosed_, nullptr)();
+    });
+    checkClosed();
+}
+
+void WebDoor::checkClosed()
+{
+    if (whenClosed_ && players_.empty()) {
+        closeTimer_.cancel();
+        asio::post(io_, [this] {
+            if (whenClosed_)
+                std::exchange(whenClosed_, nullptr)();
+        });
+    }
 }

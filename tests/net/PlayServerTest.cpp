@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -71,6 +72,13 @@ private:
     std::string log_;
 };
 
+// What a client sent, without the CR LF the relay ends each arrival with.
+QByteArray withoutLineEnds(QByteArray bytes)
+{
+    bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
+    return bytes;
+}
+
 QByteArray readUntil(QTcpSocket& s, qsizetype size)
 {
     QByteArray got;
@@ -84,6 +92,7 @@ QByteArray readUntil(QTcpSocket& s, qsizetype size)
 }
 }  // namespace
 
+// Unchanged, and ended with CR LF: these clients end none themselves.
 TEST_F(Relay, EveryMessageReachesEveryClientOnceAndUnchanged)
 {
     auto a = client();
@@ -93,12 +102,12 @@ TEST_F(Relay, EveryMessageReachesEveryClientOnceAndUnchanged)
     a->write("12");
     a->flush();
     for (auto* s : {a.get(), b.get(), c.get()})
-        EXPECT_EQ(readUntil(*s, 2), "12");
+        EXPECT_EQ(readUntil(*s, 4), "12\r\n");
     const QByteArray chat = ":bob: h\xc3\xa9llo \x00\x01\xff";
     b->write(chat);
     b->flush();
     for (auto* s : {a.get(), b.get(), c.get()})
-        EXPECT_EQ(readUntil(*s, chat.size()), chat);
+        EXPECT_EQ(readUntil(*s, chat.size() + 2), chat + "\r\n");
     QTest::qWait(50);
     for (auto* s : {a.get(), b.get(), c.get()})
         EXPECT_TRUE(s->readAll().isEmpty());
@@ -126,20 +135,20 @@ TEST_F(Relay, AClientThatStopsReadingIsDroppedAndTheOthersGoOn)
         sender->flush();
         sent += chunk.size();
         QTest::qWait(1);
-        got += reader->readAll().size();
+        got += withoutLineEnds(reader->readAll()).size();
         sender->readAll();
     }
     EXPECT_EQ(server->clientCount(), 2);
     EXPECT_TRUE(logged("drop 127.0.0.1:"));
     while (got < sent && t.elapsed() < 30000) {
         QTest::qWait(1);
-        got += reader->readAll().size();
+        got += withoutLineEnds(reader->readAll()).size();
         sender->readAll();
     }
     EXPECT_EQ(got, sent);
     sender->write("5");
     sender->flush();
-    EXPECT_EQ(readUntil(*reader, 1), "5");
+    EXPECT_EQ(readUntil(*reader, 3), "5\r\n");
 }
 
 TEST_F(Relay, JunkAndClientsVanishingMidMessageDoNotStopIt)
@@ -159,7 +168,7 @@ TEST_F(Relay, JunkAndClientsVanishingMidMessageDoNotStopIt)
     waitForClients(2);
     b->write("33");
     b->flush();
-    EXPECT_EQ(readUntil(*a, 2), "33");
+    EXPECT_TRUE(readUntil(*a, 4).endsWith("33\r\n"));
     EXPECT_TRUE(logged("disconnect 127.0.0.1:"));
 }
 
@@ -168,7 +177,7 @@ TEST_F(Relay, JunkAndClientsVanishingMidMessageDoNotStopIt)
 // that the server queues the rest and keeps adding to it. Every client still gets each
 // sender's bytes complete and in order, whatever the server joins. Each sender
 // writes in an alphabet of its own, so that any interleaving can be taken
-// apart again.
+// apart again (the CR LF the relay ends each arrival with aside).
 TEST_F(Relay, EachSendersBytesArriveWholeAndInOrderAtEveryClient)
 {
     stopServer();
@@ -225,13 +234,13 @@ TEST_F(Relay, EachSendersBytesArriveWholeAndInOrderAtEveryClient)
         }
         QTest::qWait(1);
         for (int i = 0; i < senders; ++i)
-            got[i] += clients[i]->readAll();
+            got[i] += withoutLineEnds(clients[i]->readAll());
         // Nothing until half is written, then a trickle while the server
         // still holds the rest and more comes in, then all.
         if (allWritten)
             lagging->setReadBufferSize(0);
         if (writtenAll > total / 2)
-            got[senders] += lagging->readAll();
+            got[senders] += withoutLineEnds(lagging->readAll());
     }
     EXPECT_EQ(server->clientCount(), senders + 1);
     for (const QByteArray& g : got) {
@@ -267,14 +276,26 @@ TEST(ServProgram, ListensLogsAndEndsCleanlyOnTerm)
     ASSERT_TRUE(first.contains(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z listening on 127.0.0.1:\\d+$")))
         << first.toStdString();
     const quint16 port = first.section(':', -1).toUShort();
-    {
+    // A client's message comes back to it ended with CR LF.
+    const auto echoes = [port](const QByteArray& message) {
         QTcpSocket s;
         s.connectToHost(QHostAddress::LocalHost, port);
-        ASSERT_TRUE(s.waitForConnected(3000));
-        s.write("7");
-        ASSERT_TRUE(s.waitForReadyRead(3000));
-        EXPECT_EQ(s.readAll(), "7");
+        if (!s.waitForConnected(3000))
+            return QByteArray("(no connection)");
+        s.write(message);
+        return s.waitForReadyRead(3000) ? s.readAll() : QByteArray("(nothing)");
+    };
+    EXPECT_EQ(echoes("7"), "7\r\n");
+    // A hang-up of the terminal (or of ssh) leaves it serving, as does a
+    // stray SIGUSR1.
+    for (int s : {SIGHUP, SIGUSR1}) {
+        ASSERT_EQ(serv.state(), QProcess::Running);
+        ASSERT_GT(serv.processId(), 0);
+        ::kill(static_cast<pid_t>(serv.processId()), s);
+        QTest::qWait(200);
+        ASSERT_EQ(serv.state(), QProcess::Running) << strsignal(s);
     }
+    EXPECT_EQ(echoes("8\r\n"), "8\r\n");
     QTest::qWait(200);
     serv.terminate();
     ASSERT_TRUE(serv.waitForFinished(5000));

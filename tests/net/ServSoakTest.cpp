@@ -296,6 +296,66 @@ TEST(ServOpenPort, AFlooderIsHeldBackAndTheReadersStay)
     ::close(flooder);
 }
 
+// A peer that ends nothing with CR LF (as the old clients send) strikes a
+// bare "9" again and again while a Velorin window plays "7 <n>" lines, one of
+// them written in two pieces, and a third peer cuts what it hears at CR LF as
+// Velorin does. However the relay packs the two senders' bytes, no line of
+// one carries the other's.
+TEST(ServOpenPort, NoSendersBytesAreJoinedToAnothers)
+{
+    QProcess serv;
+    const quint16 port = startServ(serv);
+    ASSERT_NE(port, 0);
+    const int bare = connectTo(port), window = connectTo(port), reader = connectTo(port);
+    ASSERT_GE(bare, 0);
+    ASSERT_GE(window, 0);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(::send(window, "0\r\n", 3, MSG_NOSIGNAL), 3);
+    ASSERT_EQ(servedAndTurnedAway({reader}), std::make_pair(1, 0));
+
+    constexpr int notes = 100;
+    for (int n = 1; n <= notes; ++n) {
+        ASSERT_EQ(::send(bare, "9", 1, MSG_NOSIGNAL), 1);
+        const std::string line = "7 " + std::to_string(n) + "\r\n";
+        if (n == notes / 2) {  // the rest of a line comes a moment later
+            ASSERT_EQ(::send(window, line.data(), 3, MSG_NOSIGNAL), 3);
+            std::this_thread::sleep_for(1ms);
+            ASSERT_EQ(::send(bare, "9", 1, MSG_NOSIGNAL), 1);
+            ASSERT_EQ(::send(window, line.data() + 3, line.size() - 3, MSG_NOSIGNAL),
+                      static_cast<ssize_t>(line.size() - 3));
+        } else {
+            ASSERT_EQ(::send(window, line.data(), line.size(), MSG_NOSIGNAL), static_cast<ssize_t>(line.size()));
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    std::string heard;
+    const std::string last = "7 " + std::to_string(notes) + "\r\n";
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    char scratch[4096];
+    while (heard.find(last) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd wait{reader, POLLIN, 0};
+        if (::poll(&wait, 1, 100) == 1) {
+            const ssize_t n = ::recv(reader, scratch, sizeof scratch, 0);
+            if (n <= 0)
+                break;
+            heard.append(scratch, static_cast<std::size_t>(n));
+        }
+    }
+    int windowLines = 0;
+    for (std::size_t at = 0, end; (end = heard.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string message = heard.substr(at, end - at);
+        const bool nines = !message.empty() && message.find_first_not_of('9') == std::string::npos;
+        const bool note = message.rfind("7 ", 0) == 0 && message.find_first_not_of("0123456789", 2) == std::string::npos;
+        EXPECT_TRUE(nines || note || message == "0") << "joined: \"" << message << '"';
+        windowLines += note;
+    }
+    EXPECT_GE(windowLines, notes);  // the line in two pieces may arrive as two
+    for (int fd : {bare, window, reader})
+        ::close(fd);
+    serv.terminate();
+    ASSERT_TRUE(serv.waitForFinished(5000));
+}
+
 // The log goes to a pipe that nobody reads (as a terminal stopped with
 // Ctrl+S, or a pager that went away). Clients coming and going fill it; the
 // relay goes on, and SIGTERM still ends serv at once.

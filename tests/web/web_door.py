@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The web door of serv against real sockets: browser players over WebSocket
 (Debian's python3-websockets), Velorin's players over TCP, the real serv.
-Usage: web_door.py SERV CASE, CASE one of lobby, rooms, bad_input, slow."""
+Usage: web_door.py SERV CASE, CASE one of lobby, rooms, bad_input, slow, bounds,
+restart."""
 import asyncio
 import os
 import re
@@ -50,6 +51,16 @@ class Serv:
                 return True
             time.sleep(0.05)
         return False
+
+    def door(self):
+        """The pid of the web door: a child of serv (of any of its threads)."""
+        for task in os.listdir(f"/proc/{self.proc.pid}/task"):
+            with open(f"/proc/{self.proc.pid}/task/{task}/children") as f:
+                for pid in f.read().split():
+                    with open(f"/proc/{pid}/comm") as c:
+                        if c.read().strip() == "serv-web":
+                            return int(pid)
+        return None
 
     def url(self, path="/"):
         return f"ws://127.0.0.1:{self.web}{path}"
@@ -122,6 +133,54 @@ def http_status(serv, path):
         head += chunk
     s.close()
     return int(head.split(b" ")[1]) if head else 0
+
+
+def http_get(serv, path, headers=()):
+    """Status, headers (lower-case names) and body of one GET."""
+    s = socket.create_connection(("127.0.0.1", serv.web))
+    extra = "".join(f"{k}: {v}\r\n" for k, v in headers)
+    s.sendall(f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{serv.web}\r\n{extra}Connection: close\r\n\r\n".encode())
+    s.settimeout(10)
+    got = b""
+    while True:
+        chunk = s.recv(1 << 20)
+        if not chunk:
+            break
+        got += chunk
+    s.close()
+    head, _, body = got.partition(b"\r\n\r\n")
+    lines = head.decode("latin-1").split("\r\n")
+    fields = {k.strip().lower(): v.strip() for k, _, v in (line.partition(":") for line in lines[1:])}
+    return int(lines[0].split(" ")[1]), fields, body
+
+
+def refused_unread(serv, request, body=b""):
+    """The status of an answer to a request whose rest is never sent: as much
+    of `body` goes as the socket takes at once, then the answer is read."""
+    s = socket.create_connection(("127.0.0.1", serv.web))
+    s.setblocking(False)
+    for piece in (request, body):
+        try:
+            s.send(piece)
+        except (BlockingIOError, BrokenPipeError, ConnectionResetError):
+            break
+    s.settimeout(5)
+    head = b""
+    try:
+        while b"\r\n" not in head:
+            chunk = s.recv(4096)
+            if not chunk:
+                break
+            head += chunk
+    except (socket.timeout, ConnectionResetError):
+        pass
+    s.close()
+    return int(head.split(b" ")[1]) if head.startswith(b"HTTP/1.1 ") else 0
+
+
+def peak_kb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        return int(re.search(r"VmHWM:\s+(\d+)", f.read()).group(1))
 
 
 async def lobby():
@@ -316,6 +375,126 @@ async def slow():
         serv.stop()
 
 
-asyncio.run({"lobby": lobby, "rooms": rooms, "bad_input": bad_input, "slow": slow}[CASE]())
+async def bounds():
+    """Whatever one client sends, the door answers at once and its memory stays
+    bounded; the page's files are plain to browsers and kept by them."""
+    serv = Serv("--web-max-per-address", "3", "--web-trusted-proxy", "127.0.0.1")
+    try:
+        door = serv.door()
+        check(door is not None, "the door runs beside serv")
+        # Nothing at an address: a page that says so, which a browser shows.
+        for path in ["/r/" + "x" * 33, "/r/%00", "/nothing"]:
+            status, fields, body = http_get(serv, path)
+            check(status == 404 and fields.get("content-type", "").startswith("text/html") and b"Not found" in body,
+                  f"{path}: a page that says it is not found, not {status} {fields.get('content-type')}")
+        # Validators: a browser that has the SoundFont asks whether it changed.
+        status, fields, body = http_get(serv, "/soundfont.sf2")
+        etag = fields.get("etag", "")
+        check(status == 200 and etag and len(body) == int(fields["content-length"]), "the SoundFont, with an ETag")
+        status, fields, body = http_get(serv, "/soundfont.sf2", [("If-None-Match", etag)])
+        check(status == 304 and body == b"", f"the SoundFont it has is not sent again: {status}, {len(body)} bytes")
+        status, _, _ = http_get(serv, "/soundfont.sf2", [("If-None-Match", '"other"')])
+        check(status == 200, "a SoundFont that changed is sent")
+
+        # Too much of anything is refused before it is read.
+        big = 200 << 20
+        check(refused_unread(serv, b"GET / HTTP/1.1\r\nHost: x\r\nX-Big: ", b"a" * (16 << 20)) == 431,
+              "a 16 MB header gets 431")
+        check(refused_unread(serv, b"GET /", b"a" * (8 << 20)) == 414, "an 8 MB address gets 414")
+        check(refused_unread(serv, f"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: {big}\r\n\r\n".encode(),
+                             b"x" * (8 << 20)) == 405, "a 200 MB POST gets 405 at once")
+        check(refused_unread(serv, f"GET / HTTP/1.1\r\nHost: x\r\nContent-Length: {big}\r\n\r\n".encode(),
+                             b"x" * (8 << 20)) == 413, "a GET with a body gets 413")
+        # Requests for the SoundFont, many at once and never read: answered
+        # one at a time, from the file, not from memory.
+        unread = []
+        for _ in range(3):
+            s = socket.socket()
+            s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+            s.connect(("127.0.0.1", serv.web))
+            s.sendall(b"GET /soundfont.sf2 HTTP/1.1\r\nHost: x\r\n\r\n" * 20)
+            unread.append(s)
+        # A page that pings as fast as it can and never reads the pongs: the
+        # door stops reading it once its pongs wait.
+        s = slow_reader(serv)
+        ping = bytes([0x89, 0x80 | 125]) + b"\0\0\0\0" + b"p" * 125
+        s.settimeout(3)
+        sent = 0
+        try:
+            while sent < 400 << 20:
+                s.sendall(ping * 1000)
+                sent += len(ping) * 1000
+        except (socket.timeout, BrokenPipeError, ConnectionResetError):
+            pass
+        check(sent < 100 << 20, f"the door stopped reading a page that reads no pongs ({sent >> 20} MB taken)")
+        peak = peak_kb(door)
+        check(peak < 150 * 1024, f"the door's memory stayed bounded: {peak // 1024} MB at most")
+        for sock in unread + [s]:
+            sock.close()
+
+        # Players from one address are bounded; behind a trusted proxy the
+        # address is the one it forwards.
+        def via(address):
+            return websockets.connect(serv.url(), extra_headers={"X-Forwarded-For": f"198.51.100.9, {address}"})
+        crowd = [await via("203.0.113.1") for _ in range(3)]
+        try:
+            await via("203.0.113.1")
+            check(False, "a fourth player from one address is refused")
+        except websockets.InvalidStatusCode as e:
+            check(e.status_code == 429, f"a fourth player from one address is refused with 429, not {e.status_code}")
+        check(serv.wait_log(r"refuse 203\.0\.113\.1 via 127\.0\.0\.1:\d+ \(too many players from one address\)"),
+              "the refusal names the player's address and the proxy")
+        other = await via("203.0.113.2")
+        await other.send("3")
+        check(await messages(other, 3, 1) == ["3"], "a player from another address plays")
+        for ws in crowd + [other]:
+            await ws.close()
+    finally:
+        serv.stop()
+
+
+async def restart():
+    """A door that is killed comes back on its port; SIGHUP changes nothing;
+    SIGTERM says goodbye to the pages."""
+    serv = Serv()
+    try:
+        first = serv.door()
+        check(first is not None, "the door runs beside serv")
+        os.kill(first, signal.SIGKILL)
+        check(serv.wait_log(r"web door killed by signal 9.*starting it again", 10), "serv says how the door ended")
+        check(serv.wait_log(rf"(?s)starting it again.*web door on http://[^ ]*:{serv.web}/", 20),
+              "the door is back on its port")
+        deadline = time.monotonic() + 10
+        while os.path.exists(f"/proc/{first}") and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(not os.path.exists(f"/proc/{first}"), "the killed door was reaped")
+        page = None
+        while page is None and time.monotonic() < deadline + 10:
+            try:
+                page = await websockets.connect(serv.url())
+            except OSError:
+                await asyncio.sleep(0.1)
+        t = tcp_player(serv)
+        await asyncio.sleep(0.3)
+        t.sendall(b"12\r\n")
+        check(await messages(page, 5, 1) == ["12"], "a window's note reaches a page through the new door")
+
+        serv.proc.send_signal(signal.SIGHUP)
+        await asyncio.sleep(0.5)
+        check(serv.proc.poll() is None and serv.door() is not None, "a hang-up leaves serv and its door running")
+        t.sendall(b"14\r\n")
+        check(await messages(page, 5, 1) == ["14"], "and playing")
+
+        serv.proc.send_signal(signal.SIGTERM)
+        code = await closed_with(page, 10)
+        check(code == 1001, f"SIGTERM closes the page with 1001 (going away), not {code}")
+        check(serv.proc.wait(10) == 0, "serv ends cleanly")
+        t.close()
+    finally:
+        serv.stop()
+
+
+asyncio.run({"lobby": lobby, "rooms": rooms, "bad_input": bad_input, "slow": slow, "bounds": bounds,
+             "restart": restart}[CASE]())
 print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
 sys.exit(1 if failures else 0)
