@@ -286,6 +286,7 @@ void Form1::NoteOff(int i)
 void Form1::fillInstrumentLists()
 {
     // Filled afresh each time, so that the lists hold every name once.
+    ui_.makeInstrumentLists();
     const auto names = instrumentNamesText();
     for (int k = 0; k < InstrumentNames::listCount; ++k)
         ui_.loadnam[static_cast<std::size_t>(k)]->setPlainText(

@@ -147,15 +147,9 @@ Form1Controls::Form1Controls(QMainWindow* window)
     setTextColour(midiNotice, rgb(128, 0, 0));
     midiNotice->hide();
 
-    const int lefts[6] = {3, 2040, 3840, 6120, 7920, 9840};
-    for (int k = 0; k < 6; ++k) {
-        auto* box = new QPlainTextEdit(client);
-        box->setObjectName(QStringLiteral("loadnam(%1)").arg(k));
-        place(box, lefts[k], 3120, k == 1 ? 2175 : 1935, 5055);
-        setTextColour(box, rgb(64, 64, 0));
-        loadnam[static_cast<std::size_t>(k)] = box;
-    }
 
+    // The instrument lists (loadnam) come with the window's first activation:
+    // they lie out of view, and each text box costs the start its font.
     QMenuBar* bar = window->menuBar();
     mnufile = bar->addMenu(QStringLiteral("&File"));
     mnufile->setObjectName(QStringLiteral("mnufile"));
@@ -191,4 +185,19 @@ Form1Controls::Form1Controls(QMainWindow* window)
 void Form1Controls::setDeviceFault(const QString& text) const
 {
     fitWrappedText(deviceFault, text, designFont("Arial", 8.25), 6.75);
+}
+
+void Form1Controls::makeInstrumentLists()
+{
+    if (loadnam[0])
+        return;
+    const int lefts[6] = {3, 2040, 3840, 6120, 7920, 9840};
+    for (int k = 0; k < 6; ++k) {
+        auto* box = new QPlainTextEdit(client);
+        box->setObjectName(QStringLiteral("loadnam(%1)").arg(k));
+        place(box, lefts[k], 3120, k == 1 ? 2175 : 1935, 5055);
+        setTextColour(box, rgb(64, 64, 0));
+        box->show();
+        loadnam[static_cast<std::size_t>(k)] = box;
+    }
 }

@@ -42,7 +42,10 @@ struct Form1Controls {
     QLabel* deviceFault;  // shown while no sound device works
     // Puts the text into deviceFault, in a font small enough for all of it to show.
     void setDeviceFault(const QString& text) const;
+    // Made by makeInstrumentLists, when the lists are first filled.
     std::array<QPlainTextEdit*, 6> loadnam{};
+
+    void makeInstrumentLists();
 
     QMenu* mnufile;
     QAction* mnuFileSav;
