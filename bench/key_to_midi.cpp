@@ -2,9 +2,9 @@
 // packed MIDI message reaches the output layer. Prints median and 99th
 // percentile over many presses and releases (offscreen, recording output).
 #include "BenchSupport.h"
-#include "app/Form1.h"
-#include "app/ManualClock.h"
-#include "midi/MidiOut.h"
+#include "ui/window/Form1.h"
+#include "support/ManualClock.h"
+#include "logic/midi/MidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"

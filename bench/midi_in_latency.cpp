@@ -11,10 +11,10 @@
 // reached Velorin's input against what it passed on to the synthesizer, and
 // the keys left lit at the end.
 #include "BenchSupport.h"
-#include "app/Form1.h"
-#include "app/ManualClock.h"
-#include "midi/MidiIn.h"
-#include "midi/MidiOut.h"
+#include "ui/window/Form1.h"
+#include "support/ManualClock.h"
+#include "logic/midi/MidiIn.h"
+#include "logic/midi/MidiOut.h"
 #include "platform/FluidSynthOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/JackWatch.h"
@@ -28,7 +28,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include "midi/PianoKey.h"
+#include "ui/keyboard/PianoKey.h"
 
 #include <rtmidi/RtMidi.h>
 

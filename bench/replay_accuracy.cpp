@@ -2,15 +2,15 @@
 // short notes and rests replayed on the real clock into a recording output,
 // each message's arrival compared with its ideal time.
 #include "BenchSupport.h"
-#include "app/Form1.h"
-#include "midi/RecordingMidiOut.h"
+#include "ui/window/Form1.h"
+#include "support/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
 #include "platform/TcpPlaySocket.h"
-#include "recorder/EventLog.h"
-#include "recorder/RecorderControls.h"
+#include "logic/recording/EventLog.h"
+#include "ui/recording/RecorderControls.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,16 +4,16 @@
 // the same with Record off. Also the memory a take holds per message, and
 // that an idle recording holds no more as time goes by.
 #include "BenchSupport.h"
-#include "app/Form1.h"
-#include "midi/MidiOut.h"
+#include "ui/window/Form1.h"
+#include "logic/midi/MidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
 #include "platform/TcpPlaySocket.h"
-#include "recorder/TakeControls.h"
-#include "recorder/TakePlayer.h"
-#include "recorder/TakeTee.h"
+#include "ui/take/TakeControls.h"
+#include "logic/take/TakePlayer.h"
+#include "logic/take/TakeTee.h"
 
 #include <QAction>
 #include <QApplication>

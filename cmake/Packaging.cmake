@@ -79,7 +79,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/shipped/conffiles "/etc/default/velorin-serv\n")
 list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/shipped/conffiles)
 
 # cpack -G DEB: a Debian package of the same installation under /usr.
-file(STRINGS src/app/Maker.h maker_email REGEX "supportEmail\\[\\] = ")
+file(STRINGS src/logic/base/Maker.h maker_email REGEX "supportEmail\\[\\] = ")
 string(REGEX REPLACE ".*= \"([^\"]*)\".*" "\\1" maker_email "${maker_email}")
 set(CPACK_PACKAGE_NAME velorin)
 set(CPACK_PACKAGE_VENDOR Darvel)

@@ -5,8 +5,8 @@
 // end is exercised too.
 #include "FuzzCheck.h"
 
-#include "net/WireFormat.h"
-#include "net/WireReader.h"
+#include "logic/net/WireFormat.h"
+#include "logic/net/WireReader.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // The input is cut into arguments at NUL bytes, as a real command line is.
 #include "FuzzCheck.h"
 
-#include "recorder/CommandLine.h"
+#include "logic/commandline/CommandLine.h"
 
 #include <cstdint>
 #include <string>

@@ -2,13 +2,13 @@
 // rule, then the whole log replayed by Player on a clock that never waits.
 #include "FuzzCheck.h"
 
-#include "app/ManualClock.h"
-#include "app/TextLines.h"
-#include "midi/MidiMessages.h"
-#include "midi/MidiSender.h"
-#include "midi/RecordingMidiOut.h"
-#include "recorder/EventLog.h"
-#include "recorder/Player.h"
+#include "support/ManualClock.h"
+#include "logic/base/TextLines.h"
+#include "logic/midi/MidiMessages.h"
+#include "logic/midi/MidiSender.h"
+#include "support/RecordingMidiOut.h"
+#include "logic/recording/EventLog.h"
+#include "logic/recording/Player.h"
 
 #include <cstdint>
 #include <string>

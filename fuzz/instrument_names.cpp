@@ -1,8 +1,8 @@
 // The instrument-name file: every name the window and the instrument lists ask for.
 #include "FuzzCheck.h"
 
-#include "app/IniProfile.h"
-#include "midi/InstrumentNames.h"
+#include "logic/base/IniProfile.h"
+#include "logic/midi/InstrumentNames.h"
 
 #include <cstdint>
 #include <optional>

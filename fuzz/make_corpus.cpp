@@ -2,16 +2,16 @@
 // recordings made by Recorder, settings, colour and shortcut files as the
 // dialogs save them, and the messages of shared play.
 //   build-fuzz/fuzz_make_corpus fuzz/corpus data/darvel.dll
-#include "app/Files.h"
-#include "app/ManualClock.h"
-#include "colour/ColourFiles.h"
-#include "colour/ColourModel.h"
-#include "dialogs/SettingsFile.h"
-#include "menus/ShortcutFile.h"
-#include "net/WireFormat.h"
-#include "recorder/EventLog.h"
-#include "recorder/Recorder.h"
-#include "recorder/Take.h"
+#include "logic/base/Files.h"
+#include "support/ManualClock.h"
+#include "logic/colour/ColourFiles.h"
+#include "logic/colour/ColourModel.h"
+#include "logic/settings/SettingsFile.h"
+#include "logic/menus/ShortcutFile.h"
+#include "logic/net/WireFormat.h"
+#include "logic/recording/EventLog.h"
+#include "logic/recording/Recorder.h"
+#include "logic/take/Take.h"
 
 #include <filesystem>
 #include <fstream>

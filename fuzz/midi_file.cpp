@@ -3,11 +3,11 @@
 // note on, and the same bytes as a take's journal after a crash.
 #include "FuzzCheck.h"
 
-#include "app/ManualClock.h"
-#include "midi/MidiMessages.h"
-#include "midi/StandardMidiFileReader.h"
-#include "recorder/Take.h"
-#include "recorder/TakePlayer.h"
+#include "support/ManualClock.h"
+#include "logic/midi/MidiMessages.h"
+#include "logic/midi/StandardMidiFileReader.h"
+#include "logic/take/Take.h"
+#include "logic/take/TakePlayer.h"
 
 #include <array>
 #include <bitset>

@@ -2,8 +2,8 @@
 // shows it, checks it with its number rule and writes it back.
 #include "FuzzCheck.h"
 
-#include "app/NumberText.h"
-#include "dialogs/SettingsFile.h"
+#include "logic/base/NumberText.h"
+#include "logic/settings/SettingsFile.h"
 
 #include <array>
 #include <cmath>

@@ -2,9 +2,9 @@
 // target, and its shortcut text into the registry of shortcuts.
 #include "FuzzCheck.h"
 
-#include "app/NumberText.h"
-#include "menus/MenuText.h"
-#include "menus/ShortcutFile.h"
+#include "logic/base/NumberText.h"
+#include "logic/menus/MenuText.h"
+#include "logic/menus/ShortcutFile.h"
 
 #include <cstdint>
 #include <map>

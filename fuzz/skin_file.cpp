@@ -2,8 +2,8 @@
 // shows them.
 #include "FuzzCheck.h"
 
-#include "colour/ColourFiles.h"
-#include "colour/ColourModel.h"
+#include "logic/colour/ColourFiles.h"
+#include "logic/colour/ColourModel.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 // The user colour file as the palette loads it, every cell as the picker shows it.
 #include "FuzzCheck.h"
 
-#include "colour/ColourFiles.h"
-#include "colour/ColourModel.h"
+#include "logic/colour/ColourFiles.h"
+#include "logic/colour/ColourModel.h"
 
 #include <cstdint>
 #include <optional>

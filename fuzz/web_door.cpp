@@ -7,6 +7,7 @@
 #include "FuzzCheck.h"
 
 #include "DoorRules.h"
+#include "TokenBucket.h"
 
 #include <cstdint>
 #include <string>
@@ -18,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double step = size == 0 ? 0 : static_cast<unsigned char>(all[0]) / 256.0;
 
     RelayCutter cutter;
-    RateBound bound(50, 200);
+    const TokenBucket::Clock::time_point t0{};
+    TokenBucket bound(50, 200, t0);
     std::size_t in = 0, out = 0;
-    double now = 0;
+    double now = 0, granted = 0;
     std::size_t start = 0;
     while (start <= all.size()) {
         const auto nul = all.find('\0', start);
@@ -71,7 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The send bound: never more than the burst at once, nor more than
         // the rate over time.
         now += step;
-        (void)bound.take(static_cast<double>(piece.size() % 300), now);
+        const double cost = static_cast<double>(piece.size() % 300);
+        if (bound.take(cost, t0 + std::chrono::duration_cast<TokenBucket::Clock::duration>(std::chrono::duration<double>(now))))
+            granted += cost;
+        FUZZ_CHECK(granted <= 200 + 50 * now + 1e-6);
 
         if (nul == std::string_view::npos)
             break;

@@ -493,10 +493,8 @@ void PlayServer::tick(Clock::time_point now)
         throttled_.pop_back();
         watch(client);
     }
-    if (leftOut_ > 0 && now - leftOutSince_ >= 1s) {
-        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
-        leftOut_ = 0;
-    }
+    if (auto line = logLines_.leftOutLine(now))
+        log_(std::move(*line));
     if (listenerPaused_) {
         if (!spare_.valid())
             spare_ = openSpare();
@@ -509,7 +507,7 @@ void PlayServer::tick(Clock::time_point now)
 // sleeps.
 void PlayServer::updateTicks()
 {
-    const bool needed = !throttled_.empty() || leftOut_ > 0 || listenerPaused_;
+    const bool needed = !throttled_.empty() || logLines_.leavingOut() || listenerPaused_;
     if (needed == ticking_)
         return;
     ticking_ = needed;
@@ -666,12 +664,6 @@ void PlayServer::sweep()
 void PlayServer::logConnection(std::string line)
 {
     const Clock::time_point now = Clock::now();
-    logLines_.refill(now);
-    if (logLines_.available(now) >= 1) {
-        logLines_.spend(1);
+    if (logLines_.admit(now))
         log_(line);
-        return;
-    }
-    if (leftOut_++ == 0)
-        leftOutSince_ = now;
 }

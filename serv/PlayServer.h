@@ -3,6 +3,7 @@
 #include "ByteBuffer.h"
 #include "Fd.h"
 #include "Listener.h"
+#include "LineLimiter.h"
 #include "TokenBucket.h"
 
 #include <atomic>
@@ -155,9 +156,7 @@ private:
     std::size_t queued_ = 0;  // unsent bytes of all clients
     // Connect, disconnect and drop lines: a burst, then a few a second; the
     // rest are counted and the count logged.
-    TokenBucket logLines_;
-    Clock::time_point leftOutSince_{};
-    long leftOut_ = 0;
+    LineLimiter logLines_;
     std::atomic<int> clientCount_{0};
     std::atomic<bool> bridgesListening_{true};
 };

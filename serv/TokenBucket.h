@@ -17,6 +17,9 @@ public:
     void refill(Clock::time_point now);
     // Spends n; it may go below zero, to be paid back by the refill.
     void spend(double n) { left_ -= n; }
+    // Spends cost when it is there at now: true then, false (and nothing
+    // spent) when it is not.
+    bool take(double cost, Clock::time_point now);
 
 private:
     double rate_ = 0;

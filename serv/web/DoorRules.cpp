@@ -146,13 +146,3 @@ std::optional<std::string> RelayCutter::flush()
     return rest;
 }
 
-bool RateBound::take(double cost, double now)
-{
-    if (last_ >= 0 && now > last_)
-        tokens_ = std::min(burst_, tokens_ + (now - last_) * perSecond_);
-    last_ = now;
-    if (cost > tokens_)
-        return false;
-    tokens_ -= cost;
-    return true;
-}

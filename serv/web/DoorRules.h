@@ -60,18 +60,3 @@ public:
 private:
     std::string partial_;
 };
-
-// How much one player may send: `perSecond` on average, `burst` at once.
-// Time comes from the caller, in seconds.
-class RateBound {
-public:
-    RateBound(double perSecond, double burst) : perSecond_(perSecond), burst_(burst), tokens_(burst) {}
-    // True when `cost` fits now, and takes it.
-    bool take(double cost, double now);
-
-private:
-    double perSecond_;
-    double burst_;
-    double tokens_;
-    double last_ = -1;
-};

@@ -94,11 +94,11 @@ struct WebDoor::Player {
     Peer peer;
     std::string room;
     std::int64_t queued = 0;  // handed to the socket, not yet written to the network
-    RateBound messages{messagesPerSecond, messageBurst};
-    RateBound bytes{bytesPerSecond, byteBurst};
+    TokenBucket messages{messagesPerSecond, messageBurst, TokenBucket::Clock::now()};
+    TokenBucket bytes{bytesPerSecond, byteBurst, TokenBucket::Clock::now()};
     // Messages over the bound are dropped; a player who goes on past this
     // is dropped itself.
-    RateBound patience{10, 100};
+    TokenBucket patience{10, 100, TokenBucket::Clock::now()};
     bool joined = false;  // its handshake is done
     bool gone = false;    // left its room; its socket closes
     bool closing = false;  // a close frame is on its way
@@ -135,11 +135,6 @@ WebDoor::~WebDoor()
         beast::error_code ignored;
         beast::get_lowest_layer(player->ws).close(ignored);
     }
-}
-
-double WebDoor::now() const
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
 }
 
 std::uint16_t WebDoor::open()
@@ -179,18 +174,19 @@ void WebDoor::sayWord()
 // As the relay's: a burst of lines, then a few a second; the rest counted.
 void WebDoor::logConnection(const std::string& line)
 {
-    if (logLines_.take(1, now())) {
+    const bool leaving = logLines_.leavingOut();
+    if (logLines_.admit(std::chrono::steady_clock::now())) {
         log_(line);
         return;
     }
-    if (leftOut_++ > 0)
+    if (leaving)
         return;
     leftOutTimer_.expires_after(1s);
     leftOutTimer_.async_wait([this](beast::error_code error) {
         if (error)
             return;
-        log_("(" + std::to_string(leftOut_) + " lines on connections left out of the log)");
-        leftOut_ = 0;
+        if (auto told = logLines_.leftOutLine(std::chrono::steady_clock::now()))
+            log_(*told);
     });
 }
 
@@ -341,7 +337,7 @@ void WebDoor::received(Player& from, std::string_view message)
         drop(from, websocket::close_code::policy_error, "not a message of shared play");
         return;
     }
-    const double t = now();
+    const auto t = std::chrono::steady_clock::now();
     if (!from.messages.take(1, t) || !from.bytes.take(static_cast<double>(message.size()), t)) {
         // Over its bound the player's messages go nowhere; past its
         // patience the player goes.

@@ -4,6 +4,7 @@
 #include "Asio.h"
 #include "DoorListener.h"
 #include "DoorRules.h"
+#include "LineLimiter.h"
 #include "PageFiles.h"
 
 #include <chrono>
@@ -117,7 +118,6 @@ private:
     void retire(const PlayerPtr& player);
     void flushRelay();
     void checkClosed();
-    double now() const;
     std::string stamp() const;
     void sayWord();
 
@@ -135,8 +135,7 @@ private:
     asio::steady_timer hold_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::int64_t queuedAll_ = 0;
-    RateBound logLines_{20, 100};
-    long leftOut_ = 0;
+    LineLimiter logLines_{20, 100, LineLimiter::Clock::now()};
     asio::steady_timer leftOutTimer_;
     bool holding_ = false;  // hold_ runs
     bool shuttingDown_ = false;

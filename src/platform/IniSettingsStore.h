@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "logic/base/SettingsStore.h"
 
 #include <QSettings>
 

@@ -1,7 +1,7 @@
 #include "platform/MidiConfig.h"
 
-#include "app/NumberText.h"
-#include "app/SettingsStore.h"
+#include "logic/base/NumberText.h"
+#include "logic/base/SettingsStore.h"
 
 namespace {
 int positiveOr(const std::string& text, int fallback, int lowest, int highest)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppPaths.h"
+#include "logic/base/AppPaths.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "logic/base/Clock.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Files.h"
+#include "logic/base/Files.h"
 
 class QFileDevice;
 

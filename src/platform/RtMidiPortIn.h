@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiIn.h"
+#include "logic/midi/MidiIn.h"
 #include "platform/JackWatch.h"
 
 #include <QTimer>

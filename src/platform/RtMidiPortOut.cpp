@@ -1,6 +1,6 @@
 #include "platform/RtMidiPortOut.h"
 
-#include "midi/MidiMessages.h"
+#include "logic/midi/MidiMessages.h"
 #include "platform/Logging.h"
 #include "platform/MidiSystems.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiOut.h"
+#include "logic/midi/MidiOut.h"
 #include "platform/JackWatch.h"
 
 #include <QTimer>

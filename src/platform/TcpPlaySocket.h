@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/PlaySocket.h"
+#include "logic/net/PlaySocket.h"
 
 #include <QTcpSocket>
 

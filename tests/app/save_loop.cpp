@@ -1,12 +1,12 @@
 // Saves one of Velorin's files over and over through the program's own
 // code, alternating between two contents, until it is killed:
 //   save_loop settings|skin|usercolours
-#include "app/Form1.h"
-#include "app/ManualClock.h"
-#include "colour/ColourFiles.h"
-#include "colour/SkinColours.h"
-#include "dialogs/Form2.h"
-#include "midi/RecordingMidiOut.h"
+#include "ui/window/Form1.h"
+#include "support/ManualClock.h"
+#include "logic/colour/ColourFiles.h"
+#include "ui/colour/SkinColours.h"
+#include "ui/dialogs/Form2.h"
+#include "support/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"

@@ -1,15 +1,15 @@
 // MIDI keyboards and MIDI ports for real, under a private JACK server on the
 // dummy driver: a source port written here on RtMidi plays into Velorin's
 // input port, and Velorin's output plays into Debian's jack_midi_dump.
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
+#include "ui/keyboard/PianoKey.h"
 #include "platform/JackWatch.h"
 #include "platform/QueuedMidiIn.h"
 #include "platform/RtMidiPortIn.h"
 #include "platform/SystemMidiOut.h"
-#include "recorder/TakeControls.h"
-#include "recorder/TakeTee.h"
+#include "ui/take/TakeControls.h"
+#include "logic/take/TakeTee.h"
 #include "support/JackServer.h"
 #include "support/WavFile.h"
 

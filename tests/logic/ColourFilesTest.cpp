@@ -1,4 +1,4 @@
-#include "colour/ColourFiles.h"
+#include "logic/colour/ColourFiles.h"
 
 #include <gtest/gtest.h>
 

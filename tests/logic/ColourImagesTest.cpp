@@ -1,4 +1,4 @@
-#include "colour/ColourImages.h"
+#include "logic/colour/ColourImages.h"
 
 #include <gtest/gtest.h>
 

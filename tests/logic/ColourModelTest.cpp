@@ -1,6 +1,6 @@
-#include "app/AppPaths.h"
-#include "colour/ColourModel.h"
-#include "colour/PaletteCells.h"
+#include "logic/base/AppPaths.h"
+#include "logic/colour/ColourModel.h"
+#include "logic/colour/PaletteCells.h"
 
 #include <gtest/gtest.h>
 

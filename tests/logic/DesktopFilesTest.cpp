@@ -1,4 +1,4 @@
-#include "recorder/DesktopFiles.h"
+#include "logic/desktop/DesktopFiles.h"
 
 #include <fstream>
 #include <sstream>

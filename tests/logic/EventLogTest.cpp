@@ -1,6 +1,6 @@
-#include "app/ManualClock.h"
-#include "recorder/CommandLine.h"
-#include "recorder/EventLog.h"
+#include "support/ManualClock.h"
+#include "logic/commandline/CommandLine.h"
+#include "logic/recording/EventLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/IniProfile.h"
+#include "logic/base/IniProfile.h"
 
 #include <gtest/gtest.h>
 

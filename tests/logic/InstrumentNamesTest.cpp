@@ -1,4 +1,4 @@
-#include "midi/InstrumentNames.h"
+#include "logic/midi/InstrumentNames.h"
 
 #include <gtest/gtest.h>
 

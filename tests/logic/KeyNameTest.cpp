@@ -1,4 +1,4 @@
-#include "menus/KeyName.h"
+#include "logic/menus/KeyName.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "menus/MenuText.h"
-#include "menus/ShortcutFile.h"
+#include "logic/menus/MenuText.h"
+#include "logic/menus/ShortcutFile.h"
 
 #include <gtest/gtest.h>
 

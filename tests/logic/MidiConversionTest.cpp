@@ -1,4 +1,4 @@
-#include "recorder/MidiConversion.h"
+#include "logic/midi/MidiConversion.h"
 #include "support/MidiFileReader.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "midi/MidiMessages.h"
-#include "midi/MidiSender.h"
-#include "midi/RecordingMidiOut.h"
+#include "logic/midi/MidiMessages.h"
+#include "logic/midi/MidiSender.h"
+#include "support/RecordingMidiOut.h"
 
 #include <gtest/gtest.h>
 

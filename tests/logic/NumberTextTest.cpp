@@ -1,4 +1,4 @@
-#include "app/NumberText.h"
+#include "logic/base/NumberText.h"
 
 #include <gtest/gtest.h>
 

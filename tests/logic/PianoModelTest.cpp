@@ -2,12 +2,12 @@
 // computer keys (through the repeat filter), the mouse, a MIDI keyboard (its
 // messages), replay, the play server and the take, with the base note, the
 // patch, the connection and the keyboard's focus changing in between.
-#include "midi/KeyMap.h"
-#include "midi/KeyRepeatFilter.h"
-#include "midi/MidiKeyboard.h"
-#include "midi/NoteInput.h"
-#include "midi/PianoModel.h"
-#include "midi/VirtualKeys.h"
+#include "logic/keyboard/KeyMap.h"
+#include "logic/keyboard/KeyRepeatFilter.h"
+#include "logic/midi/MidiKeyboard.h"
+#include "logic/keyboard/NoteInput.h"
+#include "logic/keyboard/PianoModel.h"
+#include "logic/keyboard/VirtualKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "recorder/RegistryHive.h"
+#include "logic/desktop/RegistryHive.h"
 
 #include <gtest/gtest.h>
 

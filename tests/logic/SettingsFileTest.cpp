@@ -1,4 +1,4 @@
-#include "dialogs/SettingsFile.h"
+#include "logic/settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Reading MIDI files as Load does, and the take's own file, journal and replay.
-#include "app/ManualClock.h"
-#include "midi/StandardMidiFileReader.h"
-#include "recorder/Take.h"
-#include "recorder/TakePlayer.h"
+#include "support/ManualClock.h"
+#include "logic/midi/StandardMidiFileReader.h"
+#include "logic/take/Take.h"
+#include "logic/take/TakePlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // A Velorin window against a play server that misbehaves: it stays
 // responsive, keeps its memory bounded and does not crash.
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "net/NetworkPlay.h"
+#include "ui/net/NetworkPlay.h"
 #include "platform/TcpPlaySocket.h"
 
 #include <QAction>

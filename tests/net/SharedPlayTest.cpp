@@ -1,8 +1,8 @@
 // Shared play against a test server on 127.0.0.1:9352, with real sockets.
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "net/NetworkPlay.h"
+#include "ui/net/NetworkPlay.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // Two Velorin windows playing together through a real play server.
 #include "support/Eventually.h"
-#include "app/Form1.h"
-#include "app/ManualClock.h"
-#include "midi/RecordingMidiOut.h"
+#include "ui/window/Form1.h"
+#include "support/ManualClock.h"
+#include "support/RecordingMidiOut.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"

@@ -1,8 +1,8 @@
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "app/Maker.h"
-#include "app/Version.h"
-#include "dialogs/frmAbout.h"
+#include "logic/base/Maker.h"
+#include "logic/base/Version.h"
+#include "ui/dialogs/frmAbout.h"
 
 #include <QAction>
 #include <QDesktopServices>

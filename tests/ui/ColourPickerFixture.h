@@ -1,8 +1,8 @@
 #pragma once
 
-#include "colour/ColourImages.h"
-#include "colour/frmcolor.h"
-#include "ui/Form1Fixture.h"
+#include "logic/colour/ColourImages.h"
+#include "ui/colour/frmcolor.h"
+#include "support/Form1Fixture.h"
 
 #include <QPoint>
 

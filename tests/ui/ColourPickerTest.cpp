@@ -1,6 +1,6 @@
 #include "ui/ColourPickerFixture.h"
 
-#include "colour/PaletteCells.h"
+#include "logic/colour/PaletteCells.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "dialogs/Form2.h"
-#include "dialogs/Form3.h"
+#include "ui/dialogs/Form2.h"
+#include "ui/dialogs/Form3.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,7 +29,6 @@ protected:
         }
     }
 };
-}  // namespace
 
 TEST_F(Dialogs, SettingsOpenWithTheFileAndTheWindowColour)
 {
@@ -189,3 +188,5 @@ TEST_F(Dialogs, ClosingTheMainWindowClosesTheDialogs)
     EXPECT_TRUE(settingsDialog.isNull());
     EXPECT_TRUE(instrument.isNull());
 }
+
+}  // namespace

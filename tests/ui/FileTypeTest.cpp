@@ -1,9 +1,9 @@
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "recorder/DesktopFiles.h"
-#include "recorder/RegistryHive.h"
-#include "recorder/RecorderControls.h"
+#include "logic/desktop/DesktopFiles.h"
+#include "logic/desktop/RegistryHive.h"
+#include "ui/recording/RecorderControls.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The drawing surface, checked pixel by pixel.
-#include "menus/GdiConstants.h"
-#include "menus/cMemDC.h"
+#include "ui/menus/GdiConstants.h"
+#include "ui/menus/cMemDC.h"
 
 #include <QApplication>
 #include <QPainter>

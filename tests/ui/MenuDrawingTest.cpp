@@ -1,10 +1,10 @@
 // Measuring and drawing menu items, checked by pixels.
-#include "app/ManualClock.h"
-#include "menus/ImageList.h"
-#include "menus/MenuItemPainter.h"
-#include "menus/cMemDC.h"
-#include "menus/cMenus.h"
-#include "menus/modSubClass.h"
+#include "support/ManualClock.h"
+#include "ui/menus/ImageList.h"
+#include "ui/menus/MenuItemPainter.h"
+#include "ui/menus/cMemDC.h"
+#include "ui/menus/cMenus.h"
+#include "ui/menus/modSubClass.h"
 #include "platform/QtFiles.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 // The menu engine on the main window's real menus.
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "menus/cMenus.h"
-#include "menus/cMemDC.h"
-#include "menus/modSubClass.h"
+#include "ui/menus/cMenus.h"
+#include "ui/menus/cMemDC.h"
+#include "ui/menus/modSubClass.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
+#include "ui/keyboard/PianoKey.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // Playing through real key and mouse events delivered to the main window.
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
+#include "ui/keyboard/PianoKey.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Recording through real key and mouse events, with time on a manual clock.
 #include "support/Eventually.h"
 #include "support/MessageBoxes.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
-#include "recorder/RecorderControls.h"
+#include "ui/keyboard/PianoKey.h"
+#include "ui/recording/RecorderControls.h"
 
 #include <QAction>
 #include <QApplication>

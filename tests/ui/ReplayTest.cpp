@@ -1,9 +1,9 @@
 // Replay on a manual clock: every wait is exact and nothing really sleeps.
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
-#include "recorder/RecorderControls.h"
+#include "ui/keyboard/PianoKey.h"
+#include "ui/recording/RecorderControls.h"
 
 #include <QAction>
 #include <QApplication>

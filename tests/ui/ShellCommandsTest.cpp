@@ -1,7 +1,7 @@
 #include "support/Eventually.h"
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "recorder/ShellCommands.h"
+#include "ui/desktop/ShellCommands.h"
 #include "support/MessageBoxes.h"
 #include "support/MidiFileReader.h"
 

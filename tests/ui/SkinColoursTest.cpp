@@ -1,10 +1,10 @@
 #include "ui/ColourPickerFixture.h"
 
-#include "colour/ColourFiles.h"
-#include "colour/PaletteCells.h"
-#include "colour/SkinColours.h"
-#include "dialogs/Form2.h"
-#include "dialogs/Form3.h"
+#include "logic/colour/ColourFiles.h"
+#include "logic/colour/PaletteCells.h"
+#include "ui/colour/SkinColours.h"
+#include "ui/dialogs/Form2.h"
+#include "ui/dialogs/Form3.h"
 
 #include <QFile>
 #include <QFrame>

@@ -1,6 +1,6 @@
 // The whole road from NoteOn to the loudspeaker, with the real synthesizer
 // writing its output to a WAV file.
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
 #include "platform/FluidSynthOut.h"
 #include "platform/JackWatch.h"

@@ -1,7 +1,7 @@
-#include "ui/Form1Fixture.h"
+#include "support/Form1Fixture.h"
 
-#include "midi/PianoKey.h"
-#include "recorder/RecorderControls.h"
+#include "ui/keyboard/PianoKey.h"
+#include "ui/recording/RecorderControls.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -131,7 +131,7 @@ TEST_F(Form1Test, TheNoSoundLineReadsWholeAndClearOfTheInstrumentName)
 {
     // The two texts: no sound server, and a port named in the settings that is not there.
     RecordingMidiOut broken(68);
-    for (const QByteArray port : {QByteArray(), QByteArray("USB Keystation 61 MIDI 1")}) {
+    for (const QByteArray& port : {QByteArray(), QByteArray("USB Keystation 61 MIDI 1")}) {
         TempEnvironment::write(env.settingsStoreFile(), "[instru]\ninstru=19\n[midi]\noutput=" + port + "\n");
         Form1& w = start(&broken);
         w.show();

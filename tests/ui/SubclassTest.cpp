@@ -1,8 +1,8 @@
 // Watching a real widget's events, and the application-wide keyboard hook.
-#include "menus/IMenuKeys.h"
-#include "menus/ISuperClass.h"
-#include "menus/cSuperClass.h"
-#include "menus/modSubClass.h"
+#include "ui/menus/IMenuKeys.h"
+#include "ui/menus/ISuperClass.h"
+#include "ui/menus/cSuperClass.h"
+#include "ui/menus/modSubClass.h"
 
 #include <QAction>
 #include <QApplication>
