@@ -165,14 +165,15 @@ int main(int argc, char** argv)
     const bool burst = argc > 1 && std::strcmp(argv[1], "throughput") == 0;
     const int rounds = argc > 1 && !burst ? std::max(10, std::atoi(argv[1])) : 2000;
 
+    QtFiles files;
     FluidSynthOut::Options options;
     options.soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
     options.audioDriver = "file";
     options.audioFile = (dir.path() + QStringLiteral("/out.wav")).toStdString();
+    options.library = Paths::fromEnvironment().synthesizerLibrary(files);
     FluidSynthOut synth(options);
     StampingSynth out(synth);
     IniSettingsStore settings(Paths::settingsStoreFile());
-    QtFiles files;
     ManualClock clock;
     TcpPlaySocket socket;
 

@@ -16,7 +16,9 @@ startup_runs=5; [ $quick = 1 ] && startup_runs=3
 midi_rounds=2000; [ $quick = 1 ] && midi_rounds=300
 
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+j=""
+# The JACK server goes with the run, also when a step fails.
+trap 'stop_child "$j"; rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" HOME="$work"
 mkdir -p "$XDG_DATA_HOME/velorin" "$XDG_CONFIG_HOME/velorin" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 soundfont=$(readlink -f /usr/share/sounds/sf2/default-GM.sf2)
