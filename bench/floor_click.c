@@ -64,8 +64,8 @@ static int connect_sound(void)
         }
         pa_threaded_mainloop_wait(loop);
     }
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, RATE, 1};
-    stream = pa_stream_new(context, "floor", &spec, NULL);
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, RATE, 1};
+    stream = pa_stream_new(context, "floor", &format, NULL);
     pa_stream_set_state_callback(stream, stream_state, NULL);
     pa_stream_set_write_callback(stream, write_request, NULL);
     /* No prebuffering: whatever is written plays at the sink's next block. */

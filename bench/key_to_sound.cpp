@@ -178,14 +178,14 @@ int main(int argc, char* argv[])
     const int holdMs = std::atoi(argv[3]);
     std::vector<std::unique_ptr<Capture>> captures;
     for (int i = 4; i < argc; ++i) {
-        const std::string spec = argv[i];
-        const auto eq = spec.find('='), at = spec.find('@');
+        const std::string given = argv[i];
+        const auto eq = given.find('='), at = given.find('@');
         if (eq == std::string::npos || at == std::string::npos || at < eq)
             return 2;
         auto c = std::make_unique<Capture>();
-        c->name = spec.substr(0, eq);
-        c->window = static_cast<Window>(std::strtoul(spec.substr(eq + 1, at - eq - 1).c_str(), nullptr, 0));
-        c->sink = spec.substr(at + 1);
+        c->name = given.substr(0, eq);
+        c->window = static_cast<Window>(std::strtoul(given.substr(eq + 1, at - eq - 1).c_str(), nullptr, 0));
+        c->sink = given.substr(at + 1);
         if (!c->start())
             return 1;
         captures.push_back(std::move(c));

@@ -137,12 +137,12 @@ int PulseOutput::maxBufferFrames(int startFrames, int rate)
 bool PulseOutput::start(int periodFrames, int periods, Render render)
 {
     render_ = std::move(render);
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
     minreq_ = static_cast<std::uint32_t>(periodFrames) * frameBytes_;
     tlength_ = minreq_ * static_cast<std::uint32_t>(periods);
     maxTlength_ = static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)) * frameBytes_;
     pa_threaded_mainloop_lock(loop_);
-    stream_ = pa_stream_new(context_, "Velorin", &spec, nullptr);
+    stream_ = pa_stream_new(context_, "Velorin", &format, nullptr);
     if (!stream_) {
         pa_threaded_mainloop_unlock(loop_);
         return false;
