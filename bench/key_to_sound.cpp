@@ -170,7 +170,11 @@ int main(int argc, char* argv[])
     // The captures and the keys are the rig: real-time where granted (the
     // parec children and the reading threads inherit it), so that a busy
     // machine shows in the programs measured, not in when a chunk is read.
-    const sched_param realtime{15};
+    // Below the sound threads it measures (Velorin's and the floor's 10,
+    // FluidSynth's own higher): three parec children starting at a higher
+    // priority took both cores for a moment and made the programs' streams
+    // run dry, which the rig then counted against them.
+    const sched_param realtime{5};
     const bool rigRealtime = sched_setscheduler(0, SCHED_FIFO, &realtime) == 0;
     std::fprintf(stderr, "capture real-time: %s\n", rigRealtime ? "yes" : "no");
     const int presses = std::atoi(argv[1]);

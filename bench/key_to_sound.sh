@@ -76,10 +76,11 @@ printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' > "$HOME/.as
 soundfont=$(readlink -f /usr/share/sounds/sf2/default-GM.sf2)
 printf '0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n' > "$XDG_DATA_HOME/velorin/instruments.ini"
 
-# velorin_ini [KEY=VALUE...]: the synthesizer's settings; an organ, which
-# sounds exactly while the key is held.
+# velorin_ini [KEY=VALUE...]: the synthesizer's settings; the grand piano,
+# as vmpk plays it, so that both are timed on the same sound. (An organ
+# would be unfair: its attack takes about 10 ms to reach the onset level.)
 velorin_ini() {
-  { printf '[instru]\ninstru=19\n[synth]\nsoundfont=%s\n' "$soundfont"; printf '%s\n' "$@"; } \
+  { printf '[instru]\ninstru=0\n[synth]\nsoundfont=%s\n' "$soundfont"; printf '%s\n' "$@"; } \
     > "$XDG_CONFIG_HOME/velorin/velorin.ini"
 }
 
@@ -87,7 +88,8 @@ velorin_ini() {
 start_velorin() {
   velorin_ini "$@"
   : > "$work/velorin.log"
-  PULSE_SINK=k_velorin QT_QPA_PLATFORM=xcb build/velorin > "$work/velorin.log" 2>&1 &
+  QT_MESSAGE_PATTERN='%{time hh:mm:ss.zzz} %{category}: %{message}' \
+    PULSE_SINK=k_velorin QT_QPA_PLATFORM=xcb build/velorin > "$work/velorin.log" 2>&1 &
   VELORIN_PID=$!
   children+=($VELORIN_PID)
   window_named "Velorin Piano" 1 30 || { echo "no Velorin window" >&2; exit 1; }
@@ -148,11 +150,16 @@ start_floor
 start_vmpk
 start_velorin
 programs=(velorin="$VELORIN_WINDOW@k_velorin" vmpk="$VMPK_WINDOW@k_vmpk" floor="$FLOOR_WINDOW@k_floor")
+# When each part began, beside the programs' own logs.
+phase() { echo "$(date +%T.%3N) $*" >> "$work/phases.log"; }
+phase "quiet run"
 out=$(build/bench_key_to_sound "$presses" 40 "$hold_ms" "${programs[@]}")
 report "quiet" "$out"
+phase "one core busy"
 busy_start
 out=$(build/bench_key_to_sound "$presses" 40 "$hold_ms" "${programs[@]}")
 busy_stop
+phase "runs done"
 report "one core busy" "$out"
 ps -eLo pid,tid,cls,rtprio,comm > "$work/threads.log"
 underruns=$(grep -c "sound underrun" "$work/velorin.log" || true)
