@@ -81,8 +81,13 @@ touch -d 2001-01-01 "$home/data/velorin/velorin"
 run >"$home/log" 2>&1 &
 PID=$!
 window "Velorin Piano"
-# The window's own icon, for taskbars that show it.
-icons=$(xprop -id "$WINDOW" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+# The window's own icon, for taskbars that show it: set just after the window
+# is first drawn, so asked for a few times.
+for _ in $(seq 20); do
+  icons=$(xprop -id "$WINDOW" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  [[ "$icons" == *"Icon (128 x 128)"* ]] && break
+  sleep 0.25
+done
 [[ "$icons" == *"Icon (16 x 16)"*"Icon (128 x 128)"* ]] || fail "the window's _NET_WM_ICON holds: $icons"
 sleep 1.5
 hold z 0.5

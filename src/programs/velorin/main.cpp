@@ -62,6 +62,14 @@ std::vector<std::string> withoutQtOptions(int argc, char* argv[])
     return out;
 }
 
+QIcon windowIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/velorin-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 // Prints the help or the version text when the command line asks for one.
 bool answeredText(const CommandLine::Request& request)
 {
@@ -89,11 +97,6 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velorin"));
-    // For taskbars that show a window's own icon (on X11, _NET_WM_ICON).
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128})
-        icon.addFile(QStringLiteral(":/icons/velorin-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
     startup.phase("application made (display open)");
     // Qt has taken its own options out by now.
     const auto request = CommandLine::parse(argumentsOf(QCoreApplication::arguments().mid(1)));
@@ -141,7 +144,13 @@ int main(int argc, char* argv[])
     startup.phase("start-up run");
     window.show();
     startup.watchFirstExpose(window.windowHandle());
-    FirstExpose synthesizerStart(window.windowHandle(), [&midi] { midi.releaseSynthesizer(); });
+    FirstExpose synthesizerStart(window.windowHandle(), [&midi] {
+        midi.releaseSynthesizer();
+        // For taskbars that show a window's own icon (on X11, _NET_WM_ICON):
+        // after the window is up, as decoding its five sizes takes longer
+        // than making the window's menus.
+        QApplication::setWindowIcon(windowIcon());
+    });
     startup.phase("window shown");
     return app.exec();
 }
