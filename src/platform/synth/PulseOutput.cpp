@@ -139,8 +139,11 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
     render_ = std::move(render);
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
     minreq_ = static_cast<std::uint32_t>(periodFrames) * frameBytes_;
-    tlength_ = minreq_ * static_cast<std::uint32_t>(periods);
-    maxTlength_ = static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)) * frameBytes_;
+    const auto startFrames = static_cast<std::uint32_t>(periodFrames * periods);
+    buffer_.emplace(startFrames, static_cast<std::uint32_t>(periodFrames),
+                    static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)),
+                    SoundBuffer::Clock::now());
+    const std::uint32_t tlength = startFrames * frameBytes_;
     pa_threaded_mainloop_lock(loop_);
     stream_ = pa_stream_new(context_, "Velorin", &format, nullptr);
     if (!stream_) {
@@ -152,7 +155,7 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
     pa_stream_set_underflow_callback(stream_, &PulseOutput::underflowed, this);
     // tlength is the whole way to the speaker: the server sizes its own part
     // of it (ADJUST_LATENCY), and the stream starts once it is full.
-    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), tlength_, static_cast<std::uint32_t>(-1), minreq_,
+    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), tlength, static_cast<std::uint32_t>(-1), minreq_,
                               static_cast<std::uint32_t>(-1)};
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
                                                       PA_STREAM_INTERPOLATE_TIMING);
@@ -161,7 +164,7 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
     while (ok && (state = pa_stream_get_state(stream_)) != PA_STREAM_READY && PA_STREAM_IS_GOOD(state))
         pa_threaded_mainloop_wait(loop_);
     ok = ok && state == PA_STREAM_READY;
-    std::uint32_t granted = tlength_;
+    std::uint32_t granted = tlength;
     if (ok) {
         if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_))
             granted = got->tlength;
@@ -171,7 +174,8 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
         log_(VELORIN_SYNTH_INFO, "sound server stream at " + std::to_string(rate_) + " Hz, buffer " +
                                      std::to_string(granted / frameBytes_) + " frames (" +
                                      ms(granted / frameBytes_, rate_) + "), growing to at most " +
-                                     ms(maxTlength_ / frameBytes_, rate_) + " after underruns");
+                                     ms(static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)), rate_) +
+                                     " after underruns");
     }
     return ok;
 }
@@ -181,6 +185,12 @@ void PulseOutput::write(std::size_t bytes)
     if (!realtimeTried_) {
         realtimeTried_ = true;
         Realtime::raiseThisThread(realtimePriority, log_);
+    }
+    if (buffer_->playing(SoundBuffer::Clock::now())) {
+        setBuffer();
+        log_(VELORIN_SYNTH_INFO, "the sound ran steady: the buffer shrinks to " +
+                                     std::to_string(buffer_->frames()) + " frames (" + ms(buffer_->frames(), rate_) +
+                                     ")");
     }
     while (bytes >= frameBytes_) {
         void* data = nullptr;
@@ -202,21 +212,23 @@ void PulseOutput::write(std::size_t bytes)
 void PulseOutput::underflow()
 {
     ++underruns_;
-    if (tlength_ >= maxTlength_) {
+    if (!buffer_->underrun(SoundBuffer::Clock::now())) {
         log_(VELORIN_SYNTH_WARNING, "sound underrun " + std::to_string(underruns_) + " at the largest buffer, " +
-                                        ms(tlength_ / frameBytes_, rate_));
+                                        ms(buffer_->frames(), rate_));
         return;
     }
-    // Half as large again, in whole periods.
-    const std::uint32_t grown = (tlength_ * 3 / 2 + minreq_ - 1) / minreq_ * minreq_;
-    tlength_ = std::min(maxTlength_, grown);
-    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), tlength_, static_cast<std::uint32_t>(-1), minreq_,
-                              static_cast<std::uint32_t>(-1)};
+    setBuffer();
+    log_(VELORIN_SYNTH_INFO, "sound underrun " + std::to_string(underruns_) + ": the buffer grows to " +
+                                 std::to_string(buffer_->frames()) + " frames (" + ms(buffer_->frames(), rate_) + ")");
+}
+
+// On the server's thread, with the loop locked, as its callbacks are.
+void PulseOutput::setBuffer()
+{
+    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), buffer_->frames() * frameBytes_,
+                              static_cast<std::uint32_t>(-1), minreq_, static_cast<std::uint32_t>(-1)};
     if (pa_operation* op = pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr))
         pa_operation_unref(op);
-    log_(VELORIN_SYNTH_INFO, "sound underrun " + std::to_string(underruns_) + ": the buffer grows to " +
-                                 std::to_string(tlength_ / frameBytes_) + " frames (" +
-                                 ms(tlength_ / frameBytes_, rate_) + ")");
 }
 
 void PulseOutput::contextState(pa_context*, void* self)

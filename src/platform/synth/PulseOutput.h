@@ -1,10 +1,12 @@
 #pragma once
 
+#include "logic/midi/SoundBuffer.h"
 #include "platform/synth/SynthLog.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct pa_context;
@@ -18,8 +20,9 @@ struct pa_threaded_mainloop;
 //
 // The buffer starts small for a quick key. Each underrun (the server found
 // the buffer empty: a gap in the sound) makes it larger, step by step up to a
-// bound, on the same stream: nothing is closed or opened again, so an
-// underrun costs one gap and never a second one while a stream is rebuilt.
+// bound, and a steady stretch smaller again (SoundBuffer), on the same
+// stream: nothing is closed or opened again, so an underrun costs one gap and
+// never a second one while a stream is rebuilt.
 class PulseOutput {
 public:
     using Render = std::function<void(float* interleavedStereo, int frames)>;
@@ -47,6 +50,7 @@ private:
     void queryRate();
     void write(std::size_t bytes);
     void underflow();
+    void setBuffer();
     static void contextState(pa_context* c, void* self);
     static void streamState(pa_stream* s, void* self);
     static void writeRequest(pa_stream* s, std::size_t bytes, void* self);
@@ -60,8 +64,7 @@ private:
     Render render_;
     std::uint32_t frameBytes_ = 2 * sizeof(float);
     std::uint32_t minreq_ = 0;
-    std::uint32_t tlength_ = 0;
-    std::uint32_t maxTlength_ = 0;
+    std::optional<SoundBuffer> buffer_;  // in frames
     int underruns_ = 0;
     bool realtimeTried_ = false;
 };
