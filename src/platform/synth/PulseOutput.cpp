@@ -140,9 +140,8 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
     minreq_ = static_cast<std::uint32_t>(periodFrames) * frameBytes_;
     const auto startFrames = static_cast<std::uint32_t>(periodFrames * periods);
-    buffer_.emplace(startFrames, static_cast<std::uint32_t>(periodFrames),
-                    static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)),
-                    SoundBuffer::Clock::now());
+    const auto maxFrames = static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_));
+    buffer_.emplace(startFrames, static_cast<std::uint32_t>(periodFrames), maxFrames, SoundBuffer::Clock::now());
     const std::uint32_t tlength = startFrames * frameBytes_;
     pa_threaded_mainloop_lock(loop_);
     stream_ = pa_stream_new(context_, "Velorin", &format, nullptr);
@@ -174,8 +173,7 @@ bool PulseOutput::start(int periodFrames, int periods, Render render)
         log_(VELORIN_SYNTH_INFO, "sound server stream at " + std::to_string(rate_) + " Hz, buffer " +
                                      std::to_string(granted / frameBytes_) + " frames (" +
                                      ms(granted / frameBytes_, rate_) + "), growing to at most " +
-                                     ms(static_cast<std::uint32_t>(maxBufferFrames(periodFrames * periods, rate_)), rate_) +
-                                     " after underruns");
+                                     ms(maxFrames, rate_) + " after underruns");
     }
     return ok;
 }
