@@ -1,6 +1,6 @@
 #pragma once
 
 // The window designs ask for the classic desktop font families. Where one is
-// not installed and fontconfig knows no metric-compatible face for it, this
-// points it at Liberation Sans, whose widths keep the design's labels whole.
+// not installed, this points it at Liberation Sans, whose widths keep the
+// design's labels whole; designFont() then asks for that family itself.
 void installDesignFontSubstitutes();

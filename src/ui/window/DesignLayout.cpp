@@ -21,7 +21,9 @@ void setClientSize(QWidget* w, int width, int height)
 
 QFont designFont(const char* family, double points, bool bold)
 {
-    QFont f(QString::fromLatin1(family));
+    // By the family it stands for: the names that share a face then share
+    // one loaded font, not one each.
+    QFont f(QFont::substitute(QString::fromLatin1(family)));
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
