@@ -6,6 +6,8 @@ install(TARGETS velorin update serv serv-web midiconv1 RUNTIME DESTINATION ${VEL
 # a folder of its own: a private library, not one for the system's linker
 # (whose folders a package must tell ldconfig about).
 install(TARGETS velorin_synth LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/synth)
+# The play server connection's library, opened at the first connection.
+install(TARGETS velorin_net LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/net)
 # The page that serv's web door serves, found there from the program folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/web/ DESTINATION ${VELORIN_DATA_DIR}/web)
 install(FILES data/darvel.dll docs/guide.html data/velorin.svg DESTINATION ${VELORIN_DATA_DIR})

@@ -57,6 +57,8 @@ struct AppPaths {
     std::string iconFile(const Files& files) const { return shippedFile(files, "velorin.svg"); }
     // The built-in synthesizer's library, which the program opens once its window shows.
     std::string synthesizerLibrary(const Files& files) const { return shippedFile(files, "synth/velorin-synth.so"); }
+    // The play server connection's library, which the program opens at its first connection.
+    std::string networkLibrary(const Files& files) const { return shippedFile(files, "net/velorin-net.so"); }
     std::string midiFile() const { return inMidiFolder("piano.mid"); }
     // The take beside the event log, and its journal while Record is on.
     std::string takeFile() const { return inMidiFolder("take.mid"); }

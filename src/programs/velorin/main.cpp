@@ -5,6 +5,7 @@
 #include "StartupClock.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/JackWatch.h"
+#include "platform/LazyPlaySocket.h"
 #include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
@@ -13,7 +14,6 @@
 #include "platform/RtMidiPortIn.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
-#include "platform/TcpPlaySocket.h"
 #include "platform/TerminationSignals.h"
 #include "logic/commandline/CommandLine.h"
 
@@ -121,13 +121,14 @@ int main(int argc, char* argv[])
     // The synthesizer's library, the synthesizer and its audio load once the window shows.
     midi.holdSynthesizer();
     QtClock qtClock;
-    TcpPlaySocket socket;
+    const AppPaths paths = Paths::fromEnvironment();
+    LazyPlaySocket socket(paths.networkLibrary(files));
     // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
     RtMidiPortIn midiPort(MidiConfig::read(settings).input, jack);
     QueuedMidiIn midiInput(midiPort);
 
     startup.phase("services made");
-    Form1 window(Form1Services{midi, settings, files, qtClock, socket, Paths::fromEnvironment()});
+    Form1 window(Form1Services{midi, settings, files, qtClock, socket, paths});
     startup.phase("window made");
     // Where X cannot mark repeats, a release and a press of one key with one
     // timestamp are taken as a repeat.
