@@ -22,6 +22,12 @@ if [ $# -eq 0 ]; then
   # Timing, memory-size and whole-program runs measure the normal build; under
   # the sanitizers (slower, and holding freed memory in quarantine) they would
   # measure the sanitizers instead.
-  set -- -E '^(e2e\.|ServSoak\.|HostileServer\.|Durability\.)'
+  # The MIDI ports on a real JACK server run mostly in libjack, which is not
+  # instrumented and reads a client's port list on its notification thread
+  # while another thread unregisters a port of that client; the sanitizers'
+  # allocator writes into the freed entry at once, so that the rare race
+  # ends in a crash of libjack's thread here. Those tests run in the normal
+  # build.
+  set -- -E '^(e2e\.|ServSoak\.|HostileServer\.|Durability\.|JackMidi\.)'
 fi
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,6 +1,7 @@
 #include "support/JackServer.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <csignal>
@@ -48,7 +49,15 @@ JackServer::JackServer()
     // It reports every late cycle of a busy machine: too much to read.
     jackd_.setStandardOutputFile(QProcess::nullDevice());
     jackd_.setStandardErrorFile(QProcess::nullDevice());
-    endWithThisProcess(jackd_);
+    // The server holds the name's lock too, so that a server outliving a
+    // test that crashed (it ends on its parent's death, but not at once)
+    // keeps its name until it has ended, and the next test takes another.
+    const int lock = nameLock_;
+    jackd_.setChildProcessModifier([lock] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (lock >= 0)
+            ::fcntl(lock, F_SETFD, 0);
+    });
     start();
 }
 
@@ -63,10 +72,23 @@ bool JackServer::start()
                                            QStringLiteral("1024")});
     if (!jackd_.waitForStarted(10000))
         return false;
-    QProcess wait;
-    wait.start(QStringLiteral("jack_wait"), {QStringLiteral("--wait"), QStringLiteral("--timeout"), QStringLiteral("20")});
-    running_ = wait.waitForFinished(30000) && wait.exitCode() == 0 && jackd_.state() == QProcess::Running;
-    return running_;
+    // jack_wait gives up, rather than waiting on, when its client reaches a
+    // server that is still starting (its socket there, the rest not yet):
+    // asked again until the server answers or has ended.
+    QElapsedTimer waited;
+    waited.start();
+    while (jackd_.state() == QProcess::Running && waited.elapsed() < 30000) {
+        QProcess wait;
+        wait.start(QStringLiteral("jack_wait"),
+                   {QStringLiteral("--wait"), QStringLiteral("--timeout"), QStringLiteral("20")});
+        if (wait.waitForFinished(30000) && wait.exitStatus() == QProcess::NormalExit && wait.exitCode() == 0) {
+            running_ = jackd_.state() == QProcess::Running;
+            return running_;
+        }
+        QTest::qWait(100);
+    }
+    running_ = false;
+    return false;
 }
 
 void JackServer::kill()
