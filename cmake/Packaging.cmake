@@ -8,6 +8,8 @@ install(TARGETS velorin update serv serv-web midiconv1 RUNTIME DESTINATION ${VEL
 install(TARGETS velorin_synth LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/synth)
 # The play server connection's library, opened at the first connection.
 install(TARGETS velorin_net LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/net)
+# The MIDI ports' library, opened when a port is first wanted.
+install(TARGETS velorin_midi LIBRARY DESTINATION ${VELORIN_PROGRAM_DIR}/midi)
 # The page that serv's web door serves, found there from the program folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/web/ DESTINATION ${VELORIN_DATA_DIR}/web)
 install(FILES data/darvel.dll docs/guide.html data/velorin.svg DESTINATION ${VELORIN_DATA_DIR})

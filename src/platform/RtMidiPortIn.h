@@ -1,7 +1,7 @@
 #pragma once
 
-#include "logic/midi/MidiIn.h"
 #include "platform/JackWatch.h"
+#include "platform/MidiPorts.h"
 
 #include <QTimer>
 
@@ -20,7 +20,7 @@
 //
 // The handler runs on RtMidi's threads, one per system; the notices on the
 // thread that started the port.
-class RtMidiPortIn : public MidiIn, private JackWatch::User {
+class RtMidiPortIn : public MidiPortIn, private JackWatch::User {
 public:
     RtMidiPortIn(std::string sourceName, JackWatch& jack);
     ~RtMidiPortIn() override;
@@ -30,7 +30,7 @@ public:
 
     // Opens the ports and looks for the source. With no source named it does
     // nothing: no port is opened.
-    void start();
+    void start() override;
 
     // The source port taken from ("client:port"), empty while it is missing.
     std::string source() const;

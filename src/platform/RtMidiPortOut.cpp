@@ -9,7 +9,6 @@
 
 namespace {
 constexpr int errorBadDeviceId = 2;
-constexpr int errorNoDevice = 68;
 }  // namespace
 
 struct RtMidiPortOut::System {

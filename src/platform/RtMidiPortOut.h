@@ -1,7 +1,7 @@
 #pragma once
 
-#include "logic/midi/MidiOut.h"
 #include "platform/JackWatch.h"
+#include "platform/MidiPorts.h"
 
 #include <QTimer>
 
@@ -18,7 +18,7 @@
 // named one not there at the start) is looked for until it is there again,
 // and the notices say so. The JACK server going away takes the port with it;
 // it comes back with the server.
-class RtMidiPortOut : public MidiOut, private JackWatch::User {
+class RtMidiPortOut : public MidiPortOut, private JackWatch::User {
 public:
     RtMidiPortOut(std::string portName, JackWatch& jack);
     ~RtMidiPortOut() override;
@@ -30,7 +30,7 @@ public:
 
     // True while the port is looked for: open() failed only because it was
     // not there, and the output plays into it once it is.
-    bool isLooking() const { return lookTimer_.isActive() && connected_.empty(); }
+    bool isLooking() const override { return lookTimer_.isActive() && connected_.empty(); }
     // The port played into ("client:port"), empty while there is none.
     const std::string& port() const { return connected_; }
 

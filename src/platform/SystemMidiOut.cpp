@@ -1,11 +1,10 @@
 #include "platform/SystemMidiOut.h"
 
 #include "platform/FluidSynthOut.h"
-#include "platform/JackWatch.h"
 #include "platform/MidiConfig.h"
+#include "platform/MidiPorts.h"
 #include "platform/Paths.h"
 #include "platform/QtFiles.h"
-#include "platform/RtMidiPortOut.h"
 
 #include <QFileInfo>
 
@@ -21,19 +20,22 @@ std::string firstExisting(const std::vector<std::string>& candidates)
 }
 }  // namespace
 
-SystemMidiOut::SystemMidiOut(const SettingsStore& settings, JackWatch& jack) : settings_(settings), jack_(jack) {}
+SystemMidiOut::SystemMidiOut(const SettingsStore& settings, MidiPorts& ports) : settings_(settings), ports_(ports) {}
 
 SystemMidiOut::~SystemMidiOut() = default;
 
 int SystemMidiOut::open(int deviceId)
 {
     close();
+    bool port = false;
     if (deviceId >= 0) {
-        current_ = std::make_unique<RtMidiPortOut>(std::string(), jack_);
+        current_ = ports_.output(std::string());
+        port = true;
     } else {
         const MidiConfig config = MidiConfig::read(settings_);
         if (!config.output.empty()) {
-            current_ = std::make_unique<RtMidiPortOut>(config.output, jack_);
+            current_ = ports_.output(config.output);
+            port = true;
         } else {
             FluidSynthOut::Options options;
             options.soundFont = config.soundFont.empty() ? firstExisting(MidiConfig::defaultSoundFonts())
@@ -48,16 +50,17 @@ int SystemMidiOut::open(int deviceId)
             // The synthesizer's own JACK client is beyond the watch's reach.
             synth->setAudioOpenedHandler([this](const std::string& driver) {
                 if (driver == "jack" && !synthOnJack_.exchange(true))
-                    jack_.addUnmanagedClient();
+                    ports_.addUnmanagedClient();
             });
             current_ = std::move(synth);
         }
     }
+    if (!current_)
+        return MidiPortOut::errorNoDevice;  // no MIDI ports at all
     current_->setLateFailureHandler(lateFailure_);
     current_->setNoticeHandler(notice_);
     const int result = current_->open(deviceId);
-    const auto* port = dynamic_cast<RtMidiPortOut*>(current_.get());
-    if (result != 0 && !(port && port->isLooking()))
+    if (result != 0 && !(port && static_cast<const MidiPortOut&>(*current_).isLooking()))
         current_.reset();
     return result;
 }
@@ -74,7 +77,7 @@ int SystemMidiOut::close()
     const int result = current_ ? current_->close() : 0;
     current_.reset();
     if (synthOnJack_.exchange(false))
-        jack_.removeUnmanagedClient();
+        ports_.removeUnmanagedClient();
     return result;
 }
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-class JackWatch;
+class MidiPorts;
 class SettingsStore;
 
 // The MIDI output the program opens: device -1 is the output chosen in the
@@ -14,7 +14,7 @@ class SettingsStore;
 // the output: it is looked for, and played into once it is there.
 class SystemMidiOut : public MidiOut {
 public:
-    SystemMidiOut(const SettingsStore& settings, JackWatch& jack);
+    SystemMidiOut(const SettingsStore& settings, MidiPorts& ports);
     ~SystemMidiOut() override;
 
     int open(int deviceId) override;
@@ -33,7 +33,7 @@ public:
 
 private:
     const SettingsStore& settings_;
-    JackWatch& jack_;
+    MidiPorts& ports_;
     std::unique_ptr<MidiOut> current_;
     std::function<void()> lateFailure_;
     PortNoticeHandler notice_;

@@ -4,6 +4,7 @@
 #include "support/Form1Fixture.h"
 
 #include "ui/keyboard/PianoKey.h"
+#include "platform/JackMidiPorts.h"
 #include "platform/JackWatch.h"
 #include "platform/QueuedMidiIn.h"
 #include "platform/RtMidiPortIn.h"
@@ -310,7 +311,8 @@ TEST_F(JackMidi, TheOutputPlaysIntoAJackPort)
     ASSERT_TRUE(startDump(dump));
     TempEnvironment::write(env.settingsStoreFile(), "[midi]\noutput=midi-monitor\n");
     IniSettingsStore outputSettings(env.settingsStoreFile());
-    SystemMidiOut output(outputSettings, watch);
+    JackMidiPorts ports(watch);
+    SystemMidiOut output(outputSettings, ports);
     writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
     start(&output);
     EXPECT_NE(form->windowTitle(), "Velorin - Device not ready");
@@ -367,7 +369,8 @@ TEST_F(JackMidi, BothDirectionsComeBackWithTheServerAndTheWindowSaysSo)
     ASSERT_TRUE(startDump(dump));
     TempEnvironment::write(env.settingsStoreFile(), "[midi]\noutput=midi-monitor\n");
     IniSettingsStore outputSettings(env.settingsStoreFile());
-    SystemMidiOut output(outputSettings, watch);
+    JackMidiPorts ports(watch);
+    SystemMidiOut output(outputSettings, ports);
     writeKeyboardSettings("0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n");
     start(&output);
     const QString caption = form->windowTitle();

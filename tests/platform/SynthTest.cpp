@@ -3,7 +3,7 @@
 #include "support/Eventually.h"
 #include "platform/FluidSynthOut.h"
 #include "platform/IniSettingsStore.h"
-#include "platform/JackWatch.h"
+#include "platform/LazyMidiPorts.h"
 #include "platform/SystemMidiOut.h"
 #include "support/TempEnvironment.h"
 #include "support/WavFile.h"
@@ -170,11 +170,14 @@ TEST(SystemMidiOut, TheSettingsChooseTheOutput)
     store.setValue("synth", "audio-driver", "file");
     store.setValue("synth", "audio-file", (env.root() + QStringLiteral("/s.wav")).toStdString());
     store.setValue("synth", "soundfont", smallSoundFont);
-    JackWatch jack;
-    SystemMidiOut out(store, jack);
+    // The ports' library as the program opens it, beside the program.
+    LazyMidiPorts ports((QCoreApplication::applicationDirPath() + QStringLiteral("/midi/velorin-midi.so")).toStdString());
+    SystemMidiOut out(store, ports);
     ASSERT_EQ(out.open(-1), 0);
     EXPECT_NE(dynamic_cast<FluidSynthOut*>(out.current()), nullptr);
     out.close();
+    // The built-in synthesizer alone never loads the MIDI ports.
+    EXPECT_FALSE(ports.isLoaded());
 
     store.setValue("synth", "soundfont", (env.root() + QStringLiteral("/none.sf2")).toStdString());
     EXPECT_NE(out.open(-1), 0);
@@ -183,6 +186,15 @@ TEST(SystemMidiOut, TheSettingsChooseTheOutput)
     // A named port that is not there (this machine may have no MIDI system at all).
     store.setValue("midi", "output", "No Such Port");
     EXPECT_NE(out.open(-1), 0);
+    EXPECT_TRUE(ports.isLoaded());
     out.shortMsg(0x7F3C90);
     EXPECT_NE(out.open(4000), 0);
+
+    // Without the library there are no ports: the output does not open
+    // (the built-in synthesizer plays without it: Form1Test's sound test).
+    LazyMidiPorts missing("/nonexistent/velorin-midi.so");
+    SystemMidiOut without(store, missing);
+    EXPECT_NE(without.open(-1), 0);
+    EXPECT_EQ(without.current(), nullptr);
+    without.shortMsg(0x7F3C90);
 }

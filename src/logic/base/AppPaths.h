@@ -59,6 +59,8 @@ struct AppPaths {
     std::string synthesizerLibrary(const Files& files) const { return shippedFile(files, "synth/velorin-synth.so"); }
     // The play server connection's library, which the program opens at its first connection.
     std::string networkLibrary(const Files& files) const { return shippedFile(files, "net/velorin-net.so"); }
+    // The MIDI ports' library, which the program opens when a port is first wanted.
+    std::string midiLibrary(const Files& files) const { return shippedFile(files, "midi/velorin-midi.so"); }
     std::string midiFile() const { return inMidiFolder("piano.mid"); }
     // The take beside the event log, and its journal while Record is on.
     std::string takeFile() const { return inMidiFolder("take.mid"); }

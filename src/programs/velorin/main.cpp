@@ -4,14 +4,13 @@
 #include "ui/window/Form1.h"
 #include "StartupClock.h"
 #include "platform/IniSettingsStore.h"
-#include "platform/JackWatch.h"
+#include "platform/LazyMidiPorts.h"
 #include "platform/LazyPlaySocket.h"
 #include "platform/MidiConfig.h"
 #include "platform/Paths.h"
 #include "platform/QtClock.h"
 #include "platform/QtFiles.h"
 #include "platform/QueuedMidiIn.h"
-#include "platform/RtMidiPortIn.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemMidiOut.h"
 #include "platform/TerminationSignals.h"
@@ -115,17 +114,18 @@ int main(int argc, char* argv[])
     installDesignFontSubstitutes();
     IniSettingsStore settings(Paths::settingsStoreFile());
     QtFiles files;
-    // Before every MIDI port, which it outlives: the JACK server coming and going.
-    JackWatch jack;
-    SystemMidiOut midi(settings, jack);
+    const AppPaths paths = Paths::fromEnvironment();
+    // Before every MIDI port, which it outlives; its library (RtMidi, JACK,
+    // ALSA) loads when a port is first wanted.
+    LazyMidiPorts ports(paths.midiLibrary(files));
+    SystemMidiOut midi(settings, ports);
     // The synthesizer's library, the synthesizer and its audio load once the window shows.
     midi.holdSynthesizer();
     QtClock qtClock;
-    const AppPaths paths = Paths::fromEnvironment();
     LazyPlaySocket socket(paths.networkLibrary(files));
     // A MIDI keyboard, when the settings name one: its messages reach the window on its own thread.
-    RtMidiPortIn midiPort(MidiConfig::read(settings).input, jack);
-    QueuedMidiIn midiInput(midiPort);
+    const std::unique_ptr<MidiPortIn> midiPort = ports.input(MidiConfig::read(settings).input);
+    QueuedMidiIn midiInput(*midiPort);
 
     startup.phase("services made");
     Form1 window(Form1Services{midi, settings, files, qtClock, socket, paths});
@@ -140,7 +140,7 @@ int main(int argc, char* argv[])
                      [&window](const QString& file) { window.openFromOutside(file.toStdString()); });
     window.connectMidiInput(midiInput);
     // Before the output, so that in JACK the input client is the one named plainly "Velorin".
-    midiPort.start();
+    midiPort->start();
     window.startUp(request.file ? std::vector<std::string>{*request.file} : std::vector<std::string>{});
     startup.phase("start-up run");
     window.show();
