@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,13 +23,13 @@
 namespace {
 constexpr std::int32_t black = 0;
 
-QIcon redSquare()
+QImage redSquare()
 {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.fillRect(4, 4, 8, 8, QColor(200, 0, 0));
-    return QIcon(QPixmap::fromImage(image));
+    return image;
 }
 
 class MenuDrawing : public testing::Test {
@@ -40,6 +41,7 @@ protected:
     QAction* separator = nullptr;
     modSubClass hook;
     QtFiles files;
+    QTemporaryDir folder;
     ImageList images;
     std::unique_ptr<cMenus> engine;
 
@@ -54,7 +56,10 @@ protected:
         save->setShortcut(QKeySequence("Ctrl+S"));
         separator = file->addSeparator();
         file->addAction("Quit")->setObjectName("quit");
-        images.add("red", redSquare());
+        // Read from its file when an item first draws it, as the window's pictures are.
+        const QString red = folder.filePath(QStringLiteral("red.png"));
+        ASSERT_TRUE(redSquare().save(red));
+        images.addFile("red", red);
         engine = std::make_unique<cMenus>(hook, files);
         engine->setImageList(&images);
         engine->CreateFromForm(&window, true);

@@ -26,7 +26,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QFrame>
@@ -82,7 +81,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     sequences_->setTake(take_.get());
     network_ = new NetworkPlay(*this, ui_, services_.socket, services_.files, services_.paths);
     for (const char* key : {"load", "colr", "set", "rec", "rep1", "help", "rep", "midi", "cls", "sav"})
-        imlToolbar_.add(QString::fromLatin1(key), QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(key))));
+        imlToolbar_.addFile(QString::fromLatin1(key), QStringLiteral(":/icons/%1.png").arg(QLatin1String(key)));
     skin_ = std::make_unique<SkinColours>(ui_, services_.files, services_.paths);
     shell_ = new ShellCommands(this, ui_, services_.files, services_.paths);
 
