@@ -36,9 +36,16 @@ void collectOption(void* data, const char*, const char* option)
     static_cast<std::vector<std::string>*>(data)->emplace_back(option);
 }
 
+// libjack writes to stderr unless told otherwise: several lines for a probe
+// that finds no server, the usual case, none of them for the user. (The
+// MIDI ports' watch logs them at debug level while it alone has set this.)
+void quietJack(const char*) {}
+
 // The rate of the JACK server that runs, or 0 when none does.
 int jackServerRate()
 {
+    jack_set_error_function(&quietJack);
+    jack_set_info_function(&quietJack);
     jack_status_t status;
     jack_client_t* probe = jack_client_open("Velorin probe", JackNoStartServer, &status);
     if (!probe)
