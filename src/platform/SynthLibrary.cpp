@@ -4,7 +4,11 @@
 
 std::unique_ptr<SynthLibrary> SynthLibrary::open(const std::string& path, std::string& why)
 {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept in memory once loaded: FluidSynth's SoundFont reader registers
+    // types with GLib, which outlives it, and cannot register them again after
+    // an unload; and the sound libraries it brings keep allocations for the
+    // whole process in globals of their own.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
         const char* error = dlerror();
         why = error ? error : "cannot be loaded";
