@@ -78,6 +78,9 @@ grep -q "package manager" <<<"$err" || fail "update did not say who updates Velo
 rm "$home/data/velorin/instruments.ini"
 touch -d 2001-01-01 "$home/data/velorin/velorin"
 
+# A MIDI keyboard named in the settings: the MIDI ports' library loads from
+# the installation (this machine may have no MIDI system to find it in).
+printf '[midi]\ninput=velorin-installed-keys\n' >> "$home/config/velorin/velorin.ini"
 run >"$home/log" 2>&1 &
 PID=$!
 window "Velorin Piano"
@@ -89,6 +92,9 @@ for _ in $(seq 20); do
   sleep 0.25
 done
 [[ "$icons" == *"Icon (16 x 16)"*"Icon (128 x 128)"* ]] || fail "the window's _NET_WM_ICON holds: $icons"
+maps=$(grep -o '/[^ ]*/velorin-midi.so' "/proc/$PID/maps" | sort -u)
+[ "$maps" = "$prefix/lib/velorin/midi/velorin-midi.so" ] ||
+  fail "the MIDI ports' library was not the installation's: ${maps:-none loaded}"
 sleep 1.5
 hold z 0.5
 sleep 0.8
@@ -104,6 +110,9 @@ kill -0 "$PID" 2>/dev/null || fail "the running Velorin ended"
 sleep 2.5
 finish "$PID"
 
+! grep -q "no MIDI ports" "$home/log" || fail "the MIDI ports' library did not load: $(cat "$home/log")"
+grep -qE "no MIDI input yet|MIDI source velorin-installed-keys" "$home/log" ||
+  fail "the MIDI keyboard was not looked for: $(cat "$home/log")"
 printf '0\r\n60\r\n1\r\n0\r\n100\r\n0\r\n' | cmp - "$home/data/velorin/instruments.ini" ||
   fail "the first start did not get the shipped keyboard settings"
 cmp "$WORK/tune.mus" "$home/data/velorin/piano.ini" || fail "the handed-over file did not become the recording"
