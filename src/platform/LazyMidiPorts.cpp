@@ -1,9 +1,8 @@
 #include "platform/LazyMidiPorts.h"
 
 #include "platform/Logging.h"
+#include "platform/PrivateLibrary.h"
 #include "platform/midi/MidiLibraryApi.h"
-
-#include <dlfcn.h>
 
 namespace {
 // An input with no source to play from: it opens nothing.
@@ -24,18 +23,10 @@ bool LazyMidiPorts::load()
         return true;
     if (failed_)
         return false;
-    // Never closed again: Qt keeps what a loaded library registered with it,
-    // and libjack's threads may outlive the ports.
-    void* handle = dlopen(library_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!handle) {
-        const char* error = dlerror();
-        qCWarning(lcMidi, "no MIDI ports: %s", error ? error : library_.c_str());
-        failed_ = true;
-        return false;
-    }
-    const auto make = reinterpret_cast<VelorinMidiPortsMaker>(dlsym(handle, VELORIN_MIDI_ENTRY));
+    // libjack's threads may outlive the ports: the library stays.
+    const auto make = reinterpret_cast<VelorinMidiPortsMaker>(
+        PrivateLibrary::entry(library_, VELORIN_MIDI_ENTRY, lcMidi(), "no MIDI ports"));
     if (!make) {
-        qCWarning(lcMidi, "no MIDI ports: %s is not a MIDI library of this version of Velorin", library_.c_str());
         failed_ = true;
         return false;
     }

@@ -1,12 +1,11 @@
 #include "platform/LazyPlaySocket.h"
 
 #include "platform/Logging.h"
+#include "platform/PrivateLibrary.h"
 #include "platform/net/NetLibraryApi.h"
 
 #include <QSysInfo>
 #include <QTimer>
-
-#include <dlfcn.h>
 
 LazyPlaySocket::LazyPlaySocket(std::string library) : library_(std::move(library)) {}
 
@@ -16,19 +15,10 @@ bool LazyPlaySocket::load()
 {
     if (socket_)
         return true;
-    // Never closed again: Qt keeps what a loaded library registered with it.
-    void* handle = dlopen(library_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!handle) {
-        const char* error = dlerror();
-        qCWarning(lcNet, "no shared play: %s", error ? error : library_.c_str());
+    const auto make = reinterpret_cast<VelorinNetSocketMaker>(
+        PrivateLibrary::entry(library_, VELORIN_NET_ENTRY, lcNet(), "no shared play"));
+    if (!make)
         return false;
-    }
-    const auto make = reinterpret_cast<VelorinNetSocketMaker>(dlsym(handle, VELORIN_NET_ENTRY));
-    if (!make) {
-        qCWarning(lcNet, "no shared play: %s is not a network library of this version of Velorin",
-                  library_.c_str());
-        return false;
-    }
     socket_.reset(make());
     socket_->onConnected = [this] {
         if (onConnected)
