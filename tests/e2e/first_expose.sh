@@ -19,7 +19,7 @@ mapfile -t b < <(bursts f)
 printf '%s\n' "${b[@]}"
 [ "${#b[@]}" -eq 1 ] || fail "expected the one note, got ${#b[@]} bursts: $(cat "$WORK/f/log")"
 read -r _ length <<<"${b[0]}"
-between "$length" "$(calc "$UP_A - $DOWN_B - 0.03")" "$(calc "$UP_B - $DOWN_A + 0.25")" ||
+between "$length" "$(calc "$UP_A - $DOWN_B - $AUDIO_SLACK")" "$(calc "$UP_B - $DOWN_A + 0.25")" ||
   fail "the note lasted $length s, held for $(calc "$UP_A - $DOWN_B") to $(calc "$UP_B - $DOWN_A") s"
 
 prepare g

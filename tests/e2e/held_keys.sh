@@ -59,7 +59,7 @@ read -r _ tl <<<"${b[3]}"
 between "$tl" 0.5 "$(calc "$t_up_b - $t_down_a + 0.3")" ||
   fail "T sounded for $tl s, released $(calc "$t_up_b - $t_down_a") s after its press: its note-off missed its note"
 read -r _ zl <<<"${b[0]}"; read -r _ vl <<<"${b[1]}"
-between "$zl" "$(calc "$z_held_min - 0.03")" "$(calc "$z_held_max + 0.25")" ||
+between "$zl" "$(calc "$z_held_min - $AUDIO_SLACK")" "$(calc "$z_held_max + 0.25")" ||
   fail "the held Z sounded for $zl s, held for $z_held_min to $z_held_max s"
 # V was held 1 s before the menu opened and let go 1.5 s after: it must fall
 # silent with the menu, not at the key-up (nor never).

@@ -19,13 +19,12 @@ printf '%s\n' "${b[@]}"
 [ "${#b[@]}" -eq 2 ] || fail "expected two bursts of sound, got ${#b[@]}"
 read -r s1 l1 <<<"${b[0]}"; read -r s2 l2 <<<"${b[1]}"
 # Each note sounds while its key is held, plus the organ's short release,
-# and starts when its key went down (each within the 10 ms the burst finder
-# measures in).
-between "$l1" "$(calc "$z_up_a - $z_down_b - 0.03")" "$(calc "$z_up_b - $z_down_a + 0.25")" ||
+# and starts when its key went down (each within the file's slack).
+between "$l1" "$(calc "$z_up_a - $z_down_b - $AUDIO_SLACK")" "$(calc "$z_up_b - $z_down_a + 0.25")" ||
   fail "first note lasted $l1 s, held for $(calc "$z_up_a - $z_down_b") to $(calc "$z_up_b - $z_down_a") s"
-between "$l2" "$(calc "$q_up_a - $q_down_b - 0.03")" "$(calc "$q_up_b - $q_down_a + 0.25")" ||
+between "$l2" "$(calc "$q_up_a - $q_down_b - $AUDIO_SLACK")" "$(calc "$q_up_b - $q_down_a + 0.25")" ||
   fail "second note lasted $l2 s, held for $(calc "$q_up_a - $q_down_b") to $(calc "$q_up_b - $q_down_a") s"
 gap=$(calc "$s2 - $s1")
-between "$gap" "$(calc "$q_down_a - $z_down_b - 0.03")" "$(calc "$q_down_b - $z_down_a + 0.03")" ||
+between "$gap" "$(calc "$q_down_a - $z_down_b - $AUDIO_SLACK")" "$(calc "$q_down_b - $z_down_a + $AUDIO_SLACK")" ||
   fail "notes $gap s apart, keys pressed $(calc "$q_down_a - $z_down_b") to $(calc "$q_down_b - $z_down_a") s apart"
 echo "1 passed, 0 failed"
